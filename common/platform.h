@@ -1,0 +1,16 @@
+// The few operating-system calls the platform-free code needs, with a Win32 and a POSIX version.
+#pragma once
+
+#include <stdint.h>
+
+// The running program's own file name into buffer; its length, or 0 when it cannot be had.
+int PlatformModuleFileName(char *buffer, int capacity);
+
+// A file opened for sequential reading, shared for reading only.
+typedef void *PlatformFile;
+const uint32_t PLATFORM_FILE_SIZE_ERROR = 0xFFFFFFFFu;
+
+PlatformFile PlatformFileOpenRead(const char *path); // nullptr on failure
+uint32_t PlatformFileSize(PlatformFile file);        // PLATFORM_FILE_SIZE_ERROR on failure
+uint32_t PlatformFileRead(PlatformFile file, void *buffer, uint32_t count); // bytes read
+void PlatformFileClose(PlatformFile file);
