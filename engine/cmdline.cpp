@@ -3,7 +3,10 @@
 
 // Blanks here are every non-NUL byte that is at most 32 as a signed char, which takes in the
 // bytes 128 to 255 as well.
-static int ScanBlank(char c) { return c != '\0' && (signed char)c <= 32; }
+static int ScanBlank(char c)
+{
+    return c != '\0' && (signed char)c <= 32;
+}
 
 void CommandLineScan(const char *tail, CommandLine *line)
 {

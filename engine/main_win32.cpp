@@ -31,7 +31,10 @@ static int MainClassRegister()
 }
 
 // Handles on the command line are 32-bit numbers; 64-bit Windows sign-extends them.
-static HWND HandleFromNumber(uint32_t number) { return (HWND)(LONG_PTR)(LONG)number; }
+static HWND HandleFromNumber(uint32_t number)
+{
+    return (HWND)(LONG_PTR)(LONG)number;
+}
 
 static HWND PreviewCreate(HWND parent)
 {

@@ -23,15 +23,15 @@ void LoadSettings(SaverSettings *settings);
 void SaveSettings(const SaverSettings *settings);
 
 // Ranges and defaults of the three fields.
-const int32_t INTENSITY_MINIMUM = 50;    // 256ths
-const int32_t INTENSITY_MAXIMUM = 256;   // 256ths
-const int32_t INTENSITY_DEFAULT = 256;   // 256ths
-const int32_t FADE_TIME_MINIMUM = 50;    // ms
-const int32_t FADE_TIME_MAXIMUM = 500;   // ms
-const int32_t FADE_TIME_DEFAULT = 200;   // ms
-const int32_t SUSTAIN_MINIMUM = 1000;    // ms
-const int32_t SUSTAIN_DEFAULT = 6000;    // ms
-const int32_t SETTINGS_IMAGE_SIZE = 12;  // bytes of the stored record: three little-endian int32
+const int32_t INTENSITY_MINIMUM = 50;   // 256ths
+const int32_t INTENSITY_MAXIMUM = 256;  // 256ths
+const int32_t INTENSITY_DEFAULT = 256;  // 256ths
+const int32_t FADE_TIME_MINIMUM = 50;   // ms
+const int32_t FADE_TIME_MAXIMUM = 500;  // ms
+const int32_t FADE_TIME_DEFAULT = 200;  // ms
+const int32_t SUSTAIN_MINIMUM = 1000;   // ms
+const int32_t SUSTAIN_DEFAULT = 6000;   // ms
+const int32_t SETTINGS_IMAGE_SIZE = 12; // bytes of the stored record: three little-endian int32
 
 // 1 when every field lies in its range, the sustain time up to sustainMaximum.
 int SettingsValid(const SaverSettings *settings, int32_t sustainMaximum);

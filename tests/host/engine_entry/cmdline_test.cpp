@@ -3,7 +3,8 @@
 
 #include "cmdline.h"
 
-namespace {
+namespace
+{
 
 struct ScanCase {
     const char *name;

@@ -9,7 +9,8 @@
 
 #include "settings.h"
 
-namespace {
+namespace
+{
 
 const int32_t STANDALONE_MAXIMUM = 30000;
 const int32_t STANDALONE_STEP = 1450;
@@ -86,8 +87,9 @@ TEST(Settings, ImageIsThreeLittleEndianInt32)
     SettingsToImage(&settings, image);
     EXPECT_EQ(0, memcmp(expected, image, sizeof image));
 
-    const uint8_t stored[SETTINGS_IMAGE_SIZE] = {0x00, 0x01, 0, 0, 0xF4, 0x01, 0, 0,
-                                                 0xE8, 0x03, 0, 0}; // 256, 500, 1000
+    // 256, 500, 1000
+    const uint8_t stored[SETTINGS_IMAGE_SIZE] = {0x00, 0x01, 0,    0,    0xF4, 0x01,
+                                                 0,    0,    0xE8, 0x03, 0,    0};
     SaverSettings loaded;
     ASSERT_EQ(1, SettingsFromImage(&loaded, stored, CARRIED_MAXIMUM));
     EXPECT_EQ(256, loaded.intensity);
@@ -141,8 +143,7 @@ TEST(Settings, SustainStepsInBothVariants)
     EXPECT_EQ(std::vector<int32_t>({4550, 3100, 1650, 1000, 1000}),
               Press(standalone, 6000, SCROLL_LINE_LEFT, 5));
     EXPECT_EQ(std::vector<int32_t>({14800, 15000}), Press(carried, 14100, SCROLL_LINE_RIGHT, 2));
-    EXPECT_EQ(std::vector<int32_t>({29900, 30000}),
-              Press(standalone, 28450, SCROLL_LINE_RIGHT, 2));
+    EXPECT_EQ(std::vector<int32_t>({29900, 30000}), Press(standalone, 28450, SCROLL_LINE_RIGHT, 2));
     // Both variants step by a twentieth of their range.
     EXPECT_EQ((CARRIED_MAXIMUM - 1000) / 20, carried.step);
     EXPECT_EQ((STANDALONE_MAXIMUM - 1000) / 20, standalone.step);
