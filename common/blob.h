@@ -36,7 +36,7 @@ Blob *BlobAssign(Blob *destination, const Blob *source);
 int BlobSetText(Blob *blob, const char *text);
 // The blob's text, or "" when it has no data. Always NUL-terminated (see above).
 const char *BlobText(const Blob *blob);
-// Allocates size + 1 zeroed bytes into an empty blob of the given kind; used by the readers.
+// Frees the blob, then gives it the kind and size + 1 zeroed bytes (no data for size 0).
 void BlobAllocate(Blob *blob, BlobKind kind, uint32_t size);
 
 int BlobPatchSubsystemVersion(Blob *blob);

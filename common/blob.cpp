@@ -1,0 +1,136 @@
+// Blob operations: making empty, freeing, deep copies, text, the subsystem-version patch and the
+// two loaders from disk.
+#include "blob.h"
+
+#include <stdlib.h>
+#include <string.h>
+#include "platform.h"
+
+const char LONG_STUB_MESSAGE[] = "This program must be run under Win32\r\n$";
+const char SHORT_STUB_MESSAGE[] = "Must be run under Win32\r\n$";
+
+static const uint32_t BITMAP_FILE_HEADER_SIZE = 14;
+
+Blob *BlobInit(Blob *blob)
+{
+    blob->kind = BlobKind::End;
+    blob->size = 0;
+    blob->data = nullptr;
+    return blob;
+}
+
+void BlobFree(Blob *blob)
+{
+    free(blob->data);
+    BlobInit(blob);
+}
+
+void BlobAllocate(Blob *blob, BlobKind kind, uint32_t size)
+{
+    BlobFree(blob);
+    blob->kind = kind;
+    blob->size = size;
+    if (size == 0)
+        return; // an empty record has no data
+    // One zero byte beyond the data keeps every Text NUL-terminated.
+    blob->data = (unsigned char *)calloc((size_t)size + 1, 1);
+    if (!blob->data)
+        abort(); // running out of memory ends the program
+}
+
+Blob *BlobCopy(Blob *destination, const Blob *source)
+{
+    BlobInit(destination);
+    if (source->data) {
+        BlobAllocate(destination, source->kind, source->size);
+        memcpy(destination->data, source->data, source->size);
+    } else {
+        destination->kind = source->kind;
+        destination->size = source->size;
+    }
+    return destination;
+}
+
+Blob *BlobAssign(Blob *destination, const Blob *source)
+{
+    if (destination == source)
+        return destination;
+    BlobFree(destination);
+    return BlobCopy(destination, source);
+}
+
+int BlobSetText(Blob *blob, const char *text)
+{
+    size_t length = strlen(text);
+    BlobAllocate(blob, BlobKind::Text, (uint32_t)(length + 1));
+    memcpy(blob->data, text, length + 1);
+    return 1;
+}
+
+const char *BlobText(const Blob *blob)
+{
+    return blob->data ? (const char *)blob->data : "";
+}
+
+int BlobPatchSubsystemVersion(Blob *blob)
+{
+    if (blob->kind != BlobKind::Executable || blob->size < SUBSYSTEM_VERSION_FIELD + 4 ||
+        !blob->data)
+        return 0;
+    unsigned char *field = blob->data + SUBSYSTEM_VERSION_FIELD;
+    if (ReadLe16(field) != 3 || ReadLe16(field + 2) != 10)
+        return 0;
+    WriteLe16(field, 4);
+    WriteLe16(field + 2, 0);
+    return 1;
+}
+
+// Reads count bytes into the blob's data at offset; 1 when all arrived.
+static int ReadExactly(PlatformFile file, unsigned char *buffer, uint32_t count)
+{
+    return count == 0 || PlatformFileRead(file, buffer, count) == count;
+}
+
+int BlobLoadBitmapFile(Blob *blob, const char *path)
+{
+    BlobFree(blob);
+    if (!path || !*path)
+        return 0;
+    PlatformFile file = PlatformFileOpenRead(path);
+    if (!file)
+        return 0;
+    int ok = 0;
+    unsigned char header[BITMAP_FILE_HEADER_SIZE];
+    uint32_t size = PlatformFileSize(file);
+    if (size != 0 && size != PLATFORM_FILE_SIZE_ERROR && size >= BITMAP_FILE_HEADER_SIZE &&
+        ReadExactly(file, header, BITMAP_FILE_HEADER_SIZE) && header[0] == 'B' &&
+        header[1] == 'M') {
+        BlobAllocate(blob, BlobKind::Dib, size - BITMAP_FILE_HEADER_SIZE);
+        ok = ReadExactly(file, blob->data, blob->size);
+    }
+    PlatformFileClose(file);
+    if (!ok)
+        BlobFree(blob);
+    return ok;
+}
+
+int BlobLoadExecutableFile(Blob *blob, const char *path)
+{
+    BlobFree(blob);
+    if (!path || !*path)
+        return 0;
+    PlatformFile file = PlatformFileOpenRead(path);
+    if (!file)
+        return 0;
+    int ok = 0;
+    uint32_t size = PlatformFileSize(file);
+    if (size >= MIN_EXECUTABLE_SIZE && size != PLATFORM_FILE_SIZE_ERROR) {
+        BlobAllocate(blob, BlobKind::Executable, size);
+        ok = ReadExactly(file, blob->data, size) &&
+             memcmp(blob->data + STUB_MESSAGE_OFFSET, LONG_STUB_MESSAGE, LONG_STUB_LENGTH) == 0;
+    }
+    PlatformFileClose(file);
+    if (!ok)
+        BlobFree(blob);
+    return ok;
+}

@@ -1,0 +1,31 @@
+// How glimmer-pack turns picture files into Dib blobs, with its picture options and summary.
+#pragma once
+
+#include <stdint.h>
+#include <string>
+#include "blob.h"
+
+enum PictureRole { PICTURE_PREVIEW, PICTURE_LOGO, PICTURE_SLIDE };
+
+struct PictureOptions {
+    int maxSlides; // 0: refuse more than 100 slides; N: keep the first N
+    int verbose;   // print progress even when not on a terminal
+};
+
+struct PictureSummary {
+    int slides;
+    uint32_t largestSize;    // bytes of the largest picture record
+    std::string largestName; // its file
+};
+
+void SetDefaultPictureOptions(PictureOptions *options);
+// Help text of the picture options.
+const char *PicturesUsage();
+// Parses a picture option at argv[0]: the number of arguments used, 0 when argv[0] is none of
+// them, -1 after printing an error.
+int ParsePictureOption(int argc, char **argv, PictureOptions *options);
+// Loads a picture as a valid Dib blob; 0 after printing the file and the reason.
+int LoadPicture(const char *path, PictureRole role, const PictureOptions *options, Blob *blob,
+                PictureSummary *summary);
+void PrintPictureSummary(const PictureOptions *options, const PictureSummary *summary,
+                         long long payloadSize);
