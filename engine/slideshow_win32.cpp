@@ -1,0 +1,242 @@
+// The slideshow window: loads the payload, fades the slides in and out on a timer, shows the
+// logo and the banner, and ends the saver on input.
+#include "slideshow.h"
+
+#include <string.h>
+#include "dib.h"
+#include "engine.h"
+#include "payload.h"
+#include "render.h"
+#include "settings.h"
+
+SlideshowState Slideshow;
+Blob logo;
+Blob slides[SLIDE_SLOTS];
+int32_t bannerOn;
+char launchKey;
+const char *SlideshowPayloadPath = nullptr;
+
+void DrawScreenPicture(HWND window, HDC dc, const Blob *picture, int x, int y, int intensity,
+                       int slide)
+{
+    int sw = GetSystemMetrics(SM_CXSCREEN) - 1;
+    int sh = GetSystemMetrics(SM_CYSCREEN) - 1;
+    RECT client;
+    GetClientRect(window, &client);
+    int cw = client.right - 1;
+    int ch = client.bottom - 1;
+    int mode = PALETTE_DEFAULT;
+    if (slide)
+        mode = fullScreen ? PALETTE_OWN : PALETTE_COLOR_CUBE;
+    DibDraw(picture, dc, MulDiv(x, cw, sw), MulDiv(y, ch, sh), MulDiv(DibWidth(picture), cw, sw),
+            MulDiv(DibHeight(picture), ch, sh), intensity, mode);
+}
+
+void DrawBanner(HWND window, HDC dc)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    int height = MulDiv(BANNER_HEIGHT, client.bottom - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    HFONT font =
+        CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_DONTCARE, "Arial");
+    HGDIOBJ previous = SelectObject(dc, font);
+    char text[BANNER_CAPACITY];
+    int length = BannerUnscramble(BANNER_SCRAMBLED, text, sizeof text);
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB((Settings.intensity * 255) >> 8, 0, 0));
+    TextOutA(dc, 0, client.bottom - height, text, length);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+}
+
+void SlideshowRelease()
+{
+    BlobFree(&logo);
+    for (int i = 0; i < SLIDE_SLOTS; i++)
+        BlobFree(&slides[i]);
+}
+
+// Reads options, logo and up to SLIDE_SLOTS slides. 1 when at least one slide came with them
+// and every record read was of the kind its place asks for.
+static int SlideshowLoad()
+{
+    Blob options;
+    BlobInit(&options);
+    int loaded = PayloadOpen(SlideshowPayloadPath) && PayloadReadKind(&options, BlobKind::Text) &&
+                 PayloadReadKind(&logo, BlobKind::Dib);
+    if (loaded) {
+        SaverOptions parsed;
+        OptionsParse(BlobText(&options), &parsed);
+        bannerOn = parsed.bannerOn;
+        launchKey = parsed.launchKey;
+        memcpy(address, parsed.address, sizeof address);
+    }
+    FadeState *fade = &Slideshow.fade;
+    while (loaded && fade->slideCount < SLIDE_SLOTS) {
+        Blob *slot = &slides[fade->slideCount];
+        if (!PayloadReadNext(slot) || (slot->kind != BlobKind::Dib && slot->kind != BlobKind::End))
+            loaded = 0;
+        else if (slot->kind == BlobKind::End)
+            break;
+        else
+            fade->slideCount++;
+    }
+    PayloadClose();
+    BlobFree(&options);
+    return loaded && fade->slideCount > 0;
+}
+
+// Ends the saver: the window goes, and WM_DESTROY posts the quit message.
+static LRESULT SlideshowEnd(HWND window)
+{
+    DestroyWindow(window);
+    return 0;
+}
+
+static LRESULT SlideshowOnCreate(HWND window)
+{
+    if (fullScreen) {
+        BOOL wasRunning;
+        SystemParametersInfoA(SPI_SCREENSAVERRUNNING, TRUE, &wasRunning, 0);
+        ShowCursor(FALSE);
+    }
+    launchKey = 0;
+    address[0] = '\0';
+    bannerOn = 0;
+    launchArmed = 0;
+    GetCursorPos(&Slideshow.startCursor);
+    RandomNumber(&Random, 0, GetTickCount());
+    Slideshow.logoVisible = 1;
+    Slideshow.slideX = 0;
+    Slideshow.slideY = 0;
+    FadeStart(&Slideshow.fade);
+    if (!SlideshowLoad())
+        return SlideshowEnd(window);
+    SetTimer(window, FADE_TIMER, FIRST_FADE_DELAY, nullptr);
+    SetTimer(window, LOGO_TIMER, LOGO_DELAY, nullptr);
+    return 0;
+}
+
+static LRESULT SlideshowOnDestroy(HWND window)
+{
+    KillTimer(window, FADE_TIMER);
+    KillTimer(window, LOGO_TIMER);
+    if (fullScreen) {
+        BOOL wasRunning;
+        ShowCursor(TRUE);
+        SystemParametersInfoA(SPI_SCREENSAVERRUNNING, FALSE, &wasRunning, 0);
+    }
+    for (int i = 0; i < SLIDE_SLOTS; i++)
+        BlobFree(&slides[i]);
+    PostQuitMessage(0);
+    return 0;
+}
+
+// Between two slides: black out the old one, draw the logo (black once its time is up) and
+// the banner, then place the new slide.
+static void SlideshowChangeSlide(HWND window, HDC dc, int previousSlide)
+{
+    if (previousSlide >= 0)
+        DrawScreenPicture(window, dc, &slides[previousSlide], Slideshow.slideX, Slideshow.slideY, 0,
+                          1);
+    int screenW = GetSystemMetrics(SM_CXSCREEN);
+    int screenH = GetSystemMetrics(SM_CYSCREEN);
+    int logoX = screenW - DibWidth(&logo);
+    int logoY = screenH - DibHeight(&logo);
+    DrawScreenPicture(window, dc, &logo, logoX, logoY,
+                      Slideshow.logoVisible ? Settings.intensity : 0, 0);
+    if (bannerOn)
+        DrawBanner(window, dc);
+    const Blob *slide = &slides[Slideshow.fade.currentSlide];
+    PlaceSlide(&Random, screenW, screenH, DibWidth(slide), DibHeight(slide), logoX, logoY,
+               Slideshow.logoVisible, &Slideshow.slideX, &Slideshow.slideY);
+}
+
+// One fade step. The timer is killed first and set again with the delay the step chose, so
+// ticks never queue up behind a slow drawing.
+static LRESULT SlideshowOnFadeTimer(HWND window)
+{
+    KillTimer(window, FADE_TIMER);
+    HDC dc = GetDC(window);
+    FadeTick tick;
+    FadeAdvance(&Slideshow.fade, &Settings, &tick);
+    if (tick.changeSlide)
+        SlideshowChangeSlide(window, dc, tick.previousSlide);
+    else
+        DrawScreenPicture(window, dc, &slides[Slideshow.fade.currentSlide], Slideshow.slideX,
+                          Slideshow.slideY, tick.intensity, 1);
+    SetTimer(window, FADE_TIMER, (UINT)tick.delay, nullptr);
+    ReleaseDC(window, dc);
+    return 0;
+}
+
+static LRESULT SlideshowOnTimer(HWND window, WPARAM id)
+{
+    if (id == FADE_TIMER)
+        return SlideshowOnFadeTimer(window);
+    if (id == LOGO_TIMER) {
+        KillTimer(window, LOGO_TIMER);
+        Slideshow.logoVisible = 0;
+    }
+    return 0;
+}
+
+// Any key ends the saver; the launch key also arms the launch, full-screen and with an address.
+static LRESULT SlideshowOnKeyDown(HWND window, WPARAM key)
+{
+    if (fullScreen && address[0] != '\0' && key == (WPARAM)(LONG_PTR)(signed char)launchKey)
+        launchArmed = 1;
+    return SlideshowEnd(window);
+}
+
+static LRESULT SlideshowOnMouseMove(HWND window, LPARAM position)
+{
+    int x = LOWORD(position);
+    int y = HIWORD(position);
+    if (fullScreen && PointerLeftTolerance(Slideshow.startCursor.x, Slideshow.startCursor.y, x, y))
+        return SlideshowEnd(window);
+    return 0;
+}
+
+static LRESULT SlideshowOnActivate(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (fullScreen && LOWORD(wParam) == WA_INACTIVE)
+        return SlideshowEnd(window);
+    return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
+}
+
+LRESULT CALLBACK SlideshowWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        return SlideshowOnCreate(window);
+    case WM_DESTROY:
+        return SlideshowOnDestroy(window);
+    case WM_TIMER:
+        return SlideshowOnTimer(window, wParam);
+    case WM_CLOSE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        return SlideshowEnd(window);
+    case WM_KEYDOWN:
+        return SlideshowOnKeyDown(window, wParam);
+    case WM_MOUSEMOVE:
+        return SlideshowOnMouseMove(window, lParam);
+    case WM_ACTIVATE:
+        return SlideshowOnActivate(window, wParam, lParam);
+    case WM_SYSCOMMAND:
+        // Windows must not start a saver over the running one.
+        if ((wParam & 0xFFF0) == SC_SCREENSAVE)
+            return 0;
+        break;
+    case WM_QUERYNEWPALETTE:
+        return PaletteOnQueryNew(window);
+    case WM_PALETTECHANGED:
+        PaletteOnChanged(window, (HWND)wParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
