@@ -4,17 +4,29 @@
 const int PATH_CAPACITY = 260;      // characters, terminator included
 const int SAVER_NAME_CAPACITY = 80; // at most 79 characters and the NUL
 
-// A character other than NUL whose code, read as a signed 8-bit number, is at most 32.
+// The registry key under HKEY_CURRENT_USER that holds every saver's settings key.
+extern const char SETTINGS_KEY_PREFIX[]; // "Software\Halvorne\Vistamo"
+// The saver name that stands in when the program's own file name cannot be had.
+extern const char FALLBACK_SAVER_NAME[]; // "Vistamo 1"
+
+// A character other than NUL whose code, read as a signed 8-bit number, is at most 32: the
+// control characters, the space and every byte from 0x80 up.
 int IsBlank(char c);
 // Overwrites trailing blanks with NUL; the index of the last remaining character, -1 if none.
 int TrimTrailingBlanks(char *text);
 // Removes leading and trailing blanks in place; returns as TrimTrailingBlanks.
 int TrimBlanks(char *text);
-// Non-zero when the name is faulty, after setting an Error message in AppMessage.
+// Non-zero when the name is faulty (empty, or a character other than A-Z, a-z, 0-9, '_' and
+// space), after setting an Error message in AppMessage; 0 with AppMessage untouched.
 int ValidateSaverName(const char *name);
 
-// HKEY_CURRENT_USER subkey of a saver's settings, into a buffer of PATH_CAPACITY characters.
-// With name nullptr the name comes from the running program's file name.
+// HKEY_CURRENT_USER subkey of a saver's settings, the prefix, a backslash and the name, into a
+// buffer of PATH_CAPACITY characters; returns destination. With name nullptr the name comes
+// from the running program's file name (see SettingsKeyPathFromModule). A name too long for
+// the buffer is cut so that the path fits; the installer and the installed saver cut the
+// same name the same way and so still meet.
 char *GetSettingsKeyPath(char *destination, const char *name);
-// The same from a given module file name (nullptr or "" for an unknown one).
+// The same from a module file name: the part after its last backslash, cut at its first dot.
+// An unknown module (nullptr or "") or one whose name comes out empty uses
+// FALLBACK_SAVER_NAME, so the path never names the prefix key itself.
 char *SettingsKeyPathFromModule(char *destination, const char *modulePath);

@@ -1,0 +1,95 @@
+// Trimming blanks, the saver-name rule and the settings key path.
+#include "text.h"
+
+#include "message.h"
+#include "platform.h"
+
+#include <string.h>
+
+const char SETTINGS_KEY_PREFIX[] = "Software\\Halvorne\\Vistamo";
+const char FALLBACK_SAVER_NAME[] = "Vistamo 1";
+
+int IsBlank(char c)
+{
+    return c != '\0' && (signed char)c <= 32;
+}
+
+int TrimTrailingBlanks(char *text)
+{
+    int last = (int)strlen(text) - 1;
+    while (last >= 0 && IsBlank(text[last]))
+        text[last--] = '\0';
+    return last;
+}
+
+int TrimBlanks(char *text)
+{
+    if (IsBlank(text[0])) {
+        char *first = text;
+        while (IsBlank(*first))
+            ++first;
+        memmove(text, first, strlen(first) + 1);
+    }
+    return TrimTrailingBlanks(text);
+}
+
+static int IsSaverNameCharacter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == ' ';
+}
+
+int ValidateSaverName(const char *name)
+{
+    if (name == nullptr || name[0] == '\0') {
+        SetMessage(&AppMessage, nullptr, "No Screen Saver's Name", SEVERITY_ERROR);
+        return 1;
+    }
+    for (const char *c = name; *c; ++c) {
+        if (!IsSaverNameCharacter(*c)) {
+            SetMessage(&AppMessage, nullptr,
+                       "The screen saver's name can only contain\n"
+                       "letters, digits, underscores, and spaces.",
+                       SEVERITY_ERROR);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// Prefix, backslash and the first length characters of name, cut to fit PATH_CAPACITY.
+static char *ComposeKeyPath(char *destination, const char *name, size_t length)
+{
+    const size_t prefixLength = sizeof SETTINGS_KEY_PREFIX - 1;
+    const size_t room = PATH_CAPACITY - 1 - prefixLength - 1;
+    if (length > room)
+        length = room;
+    memcpy(destination, SETTINGS_KEY_PREFIX, prefixLength);
+    destination[prefixLength] = '\\';
+    memcpy(destination + prefixLength + 1, name, length);
+    destination[prefixLength + 1 + length] = '\0';
+    return destination;
+}
+
+char *SettingsKeyPathFromModule(char *destination, const char *modulePath)
+{
+    const char *name = modulePath ? modulePath : "";
+    const char *backslash = strrchr(name, '\\');
+    if (backslash)
+        name = backslash + 1;
+    size_t length = strcspn(name, ".");
+    if (length == 0)
+        return ComposeKeyPath(destination, FALLBACK_SAVER_NAME, strlen(FALLBACK_SAVER_NAME));
+    return ComposeKeyPath(destination, name, length);
+}
+
+char *GetSettingsKeyPath(char *destination, const char *name)
+{
+    if (name)
+        return ComposeKeyPath(destination, name, strlen(name));
+    char modulePath[PATH_CAPACITY];
+    if (PlatformModuleFileName(modulePath, PATH_CAPACITY) == 0)
+        modulePath[0] = '\0';
+    modulePath[PATH_CAPACITY - 1] = '\0';
+    return SettingsKeyPathFromModule(destination, modulePath);
+}

@@ -1,0 +1,103 @@
+// Blanks, trimming and the saver-name rule.
+#include "message.h"
+#include "text.h"
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <string>
+
+TEST(IsBlank, ControlsSpaceAndHighBytesButNotNul)
+{
+    EXPECT_FALSE(IsBlank('\0'));
+    for (int code = 1; code <= 32; ++code)
+        EXPECT_TRUE(IsBlank((char)code)) << code;
+    for (int code = 33; code <= 127; ++code)
+        EXPECT_FALSE(IsBlank((char)code)) << code;
+    for (int code = 0x80; code <= 0xFF; ++code)
+        EXPECT_TRUE(IsBlank((char)code)) << code;
+}
+
+struct TrimRow {
+    const char *name;
+    const char *input;
+    const char *trailingOnly; // after TrimTrailingBlanks
+    const char *both;         // after TrimBlanks
+    int bothResult;
+};
+
+static const TrimRow TRIM_ROWS[] = {
+    {"empty", "", "", "", -1},
+    {"blanks-only", " \t\r\n \x1f\x01", "", "", -1},
+    {"delete-is-not-blank", " \x7f ", " \x7f", "\x7f", 0},
+    {"no-blanks", "abc", "abc", "abc", 2},
+    {"tab-ab-space-de-space", "\tab de ", "\tab de", "ab de", 4},
+    {"inner-blanks-stay", "  a \t b  ", "  a \t b", "a \t b", 4},
+    {"high-byte-trailing", "caf\xe9", "caf", "caf", 2},
+    {"high-byte-leading", "\xe9t\xe9 x", "\xe9t\xe9 x", "t\xe9 x", 3},
+    {"high-bytes-only", "\x80\xff\xa0", "", "", -1},
+    {"single-char", "  x  ", "  x", "x", 0},
+};
+
+TEST(Trim, Table)
+{
+    for (const TrimRow &row : TRIM_ROWS) {
+        SCOPED_TRACE(row.name);
+        std::string trailing = row.input;
+        int trailingResult = TrimTrailingBlanks(&trailing[0]);
+        EXPECT_STREQ(trailing.c_str(), row.trailingOnly);
+        EXPECT_EQ(trailingResult, (int)strlen(row.trailingOnly) - 1);
+
+        // Exactly sized heap copy, so the sanitizer sees any access past the NUL.
+        char *both = strdup(row.input);
+        EXPECT_EQ(TrimBlanks(both), row.bothResult);
+        EXPECT_STREQ(both, row.both);
+        free(both);
+    }
+}
+
+struct NameRow {
+    const char *name;
+    const char *saverName;
+    const char *message; // nullptr when the name is accepted
+};
+
+static const char NO_NAME[] = "No Screen Saver's Name";
+static const char BAD_CHARACTER[] = "The screen saver's name can only contain\n"
+                                    "letters, digits, underscores, and spaces.";
+
+static const NameRow NAME_ROWS[] = {
+    {"letters-digits-underscore-space", "My Saver_2", nullptr},
+    {"all-classes", "AZaz09_ ", nullptr},
+    {"single-letter", "x", nullptr},
+    {"empty", "", NO_NAME},
+    {"hyphen", "My-Saver", BAD_CHARACTER},
+    {"dot", "My.Saver", BAD_CHARACTER},
+    {"backslash", "My\\Saver", BAD_CHARACTER},
+    {"accented-letter", "Caf\xe9 Saver", BAD_CHARACTER},
+    {"tab", "My\tSaver", BAD_CHARACTER},
+    {"bracket-after-Z", "Saver[", BAD_CHARACTER},
+    {"at-before-A", "@Saver", BAD_CHARACTER},
+    {"backquote-before-a", "Saver`", BAD_CHARACTER},
+};
+
+TEST(ValidateSaverName, Table)
+{
+    for (const NameRow &row : NAME_ROWS) {
+        SCOPED_TRACE(row.name);
+        // A message already pending must survive an accepted name.
+        SetMessage(&AppMessage, nullptr, "earlier", SEVERITY_WARNING);
+        int faulty = ValidateSaverName(row.saverName);
+        if (row.message == nullptr) {
+            EXPECT_EQ(faulty, 0);
+            EXPECT_STREQ(AppMessage.text, "earlier");
+            EXPECT_EQ(AppMessage.severity, SEVERITY_WARNING);
+        } else {
+            EXPECT_NE(faulty, 0);
+            EXPECT_STREQ(AppMessage.text, row.message);
+            EXPECT_EQ(AppMessage.severity, SEVERITY_ERROR);
+            EXPECT_STREQ(AppMessage.caption, "Error");
+        }
+    }
+    ClearMessage(&AppMessage);
+}
