@@ -87,10 +87,11 @@ TEST(BrowserCommand, RefusedRatherThanCut)
         GuardedBuffer line;
         EXPECT_EQ(row.expected, BrowserCommandFormat(line.bytes, LAUNCH_BUFFER_CAPACITY,
                                                      row.command.c_str(), row.address.c_str()));
-        if (row.expected)
+        if (row.expected) {
             EXPECT_EQ(LAUNCH_BUFFER_CAPACITY - 1, (int)strlen(line.bytes));
-        else
+        } else {
             EXPECT_STREQ("", line.bytes);
+        }
         EXPECT_TRUE(line.GuardIntact());
     }
 }
