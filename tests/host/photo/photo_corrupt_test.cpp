@@ -1,0 +1,230 @@
+// Damaged, truncated, oversized, unknown and unreadable inputs are refused with a reason.
+#include "photo_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+namespace
+{
+
+void FillPhotoLike(int x, int y, unsigned char *rgb)
+{
+    rgb[0] = (unsigned char)(128 + 100 * std::sin(x * 0.1) * std::cos(y * 0.07));
+    rgb[1] = (unsigned char)((x * 3 + y * 2) % 256);
+    rgb[2] = (unsigned char)(x * y % 256);
+}
+
+using Bytes = std::vector<unsigned char>;
+
+void PutBig16(Bytes *b, size_t at, unsigned v)
+{
+    (*b)[at] = (unsigned char)(v >> 8);
+    (*b)[at + 1] = (unsigned char)v;
+}
+
+void PutBig32(Bytes *b, size_t at, unsigned v)
+{
+    PutBig16(b, at, v >> 16);
+    PutBig16(b, at + 2, v & 0xFFFF);
+}
+
+unsigned Crc32(const unsigned char *p, size_t n)
+{
+    unsigned crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < n; i++) {
+        crc ^= p[i];
+        for (int k = 0; k < 8; k++)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+size_t Find(const Bytes &b, const char *what, size_t length)
+{
+    for (size_t i = 0; i + length <= b.size(); i++)
+        if (memcmp(&b[i], what, length) == 0)
+            return i;
+    ADD_FAILURE() << "fixture lacks the expected structure";
+    return 0;
+}
+
+// Each "huge" edit claims a size far above the pixel limit while the file stays small.
+Bytes HugeJpeg(Bytes b)
+{
+    size_t sof = Find(b, "\xFF\xC0", 2);
+    PutBig16(&b, sof + 5, 60000);
+    PutBig16(&b, sof + 7, 60000);
+    return b;
+}
+
+Bytes HugePng(Bytes b)
+{
+    PutBig32(&b, 16, 20000);
+    PutBig32(&b, 20, 20000);
+    PutBig32(&b, 29, Crc32(&b[12], 17)); // IHDR type and data
+    return b;
+}
+
+Bytes HugeGif(Bytes b)
+{
+    b[6] = b[7] = b[8] = b[9] = 0xFF; // logical screen 65535 x 65535
+    return b;
+}
+
+Bytes HugeWebp(Bytes b)
+{
+    size_t vp8 = Find(b, "VP8 ", 4);
+    // Frame header: 3-byte tag, start code, then 14-bit width and height.
+    b[vp8 + 14] = 0xFF;
+    b[vp8 + 15] = 0x3F;
+    b[vp8 + 16] = 0xFF;
+    b[vp8 + 17] = 0x3F;
+    return b;
+}
+
+Bytes HugeHeif(Bytes b)
+{
+    // Every size property: the grid's and its tiles'.
+    for (size_t ispe = Find(b, "ispe", 4); ispe + 16 <= b.size(); ispe++) {
+        if (memcmp(&b[ispe], "ispe", 4) == 0) {
+            PutBig32(&b, ispe + 8, 20000);
+            PutBig32(&b, ispe + 12, 20000);
+        }
+    }
+    return b;
+}
+
+Bytes BadPngCrc(Bytes b)
+{
+    size_t idat = Find(b, "IDAT", 4);
+    b[idat + 10] ^= 0x55;
+    return b;
+}
+
+Bytes Truncate(const Bytes &b, size_t keep)
+{
+    return Bytes(b.begin(), b.begin() + keep);
+}
+
+TEST(PhotoCorrupt, BadInputsAreRefusedWithAReason)
+{
+    PhotoImage picture = MakeImage(64, 48, FillPhotoLike);
+    Bytes jpeg = ReadBytes(MakePicture("base.jpg", picture, "-quality 90"));
+    Bytes png = ReadBytes(MakePicture("base.png", picture));
+    Bytes gif = ReadBytes(MakePicture("base.gif", picture));
+    Bytes webp = ReadBytes(MakePicture("base.webp", picture, "-quality 80"));
+    Bytes heif = ReadBytes(MakePicture("base.heic", picture, "-quality 80"));
+    Bytes bmp = ReadBytes(MakePicture("BMP3:base.bmp", picture));
+    struct Row {
+        const char *name;
+        Bytes bytes;
+        const char *reason; // a fragment the error must hold
+    };
+    const Row rows[] = {
+        {"jpeg-half", Truncate(jpeg, jpeg.size() / 2), "JPEG"},
+        {"jpeg-header-only", Truncate(jpeg, 20), "JPEG"},
+        {"jpeg-huge", HugeJpeg(jpeg), "megapixels"},
+        {"png-half", Truncate(png, png.size() / 2), "PNG"},
+        {"png-header-only", Truncate(png, 20), "PNG"},
+        {"png-bad-crc", BadPngCrc(png), "PNG"},
+        {"png-huge", HugePng(png), "megapixels"},
+        {"gif-half", Truncate(gif, gif.size() / 2), "GIF"},
+        {"gif-header-only", Truncate(gif, 13), "GIF"},
+        {"gif-huge", HugeGif(gif), "megapixels"},
+        {"webp-half", Truncate(webp, webp.size() / 2), "WebP"},
+        {"webp-header-only", Truncate(webp, 16), "WebP"},
+        {"webp-huge", HugeWebp(webp), "megapixels"},
+        {"heif-half", Truncate(heif, heif.size() / 2), "HEIF"},
+        {"heif-header-only", Truncate(heif, 24), "HEIF"},
+        {"heif-huge", HugeHeif(heif), "megapixels"},
+        {"heif-other-brand", Bytes{0, 0, 0, 16, 'f', 't', 'y', 'p', 'i', 's', 'o', 'm', 0, 0, 0, 0},
+         "HEIF"},
+        {"bmp", bmp, "BMP"},
+        {"text", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}, "not a picture format"},
+        {"one-byte", Bytes{0xFF}, "not a picture format"},
+        {"empty", Bytes{}, "empty"},
+    };
+    PhotoOptions options;
+    PhotoOptionsInit(&options);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string path = FixturePath(std::string("corrupt-") + row.name);
+        WriteBytes(path, row.bytes);
+        std::vector<unsigned char> dib = {1, 2, 3};
+        std::string error;
+        EXPECT_EQ(0, PhotoMakeDib(path.c_str(), &options, &dib, nullptr, &error));
+        EXPECT_TRUE(dib.empty());
+        EXPECT_NE(std::string::npos, error.find(row.reason)) << error;
+    }
+}
+
+TEST(PhotoCorrupt, RandomDamageGivesAPictureOrAReason)
+{
+    PhotoImage picture = MakeImage(64, 48, FillPhotoLike);
+    struct Row {
+        const char *name;
+        const char *options;
+    };
+    static const Row rows[] = {
+        {"sweep.jpg", "-quality 90"},
+        {"sweep-progressive.jpg", "-quality 90 -interlace JPEG"},
+        {"sweep.png", ""},
+        {"sweep.gif", "-interlace GIF"},
+        {"sweep.webp", "-quality 80"},
+        {"sweep-lossless.webp", "-define webp:lossless=true"},
+        {"sweep.heic", "-quality 80"},
+    };
+    std::mt19937 random(1);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Bytes base = ReadBytes(MakePicture(row.name, picture, row.options));
+        ASSERT_GT(base.size(), 16u);
+        for (int round = 0; round < 150; round++) {
+            Bytes bytes = base;
+            // Keep the first bytes so that the damage reaches the format's own reader.
+            int flips = 1 + (int)(random() % 8);
+            for (int i = 0; i < flips; i++)
+                bytes[8 + random() % (bytes.size() - 8)] = (unsigned char)random();
+            if (round % 3 == 0)
+                bytes.resize(8 + random() % (bytes.size() - 8));
+            PhotoImage image;
+            PhotoInfo info;
+            std::string error;
+            if (PhotoDecode(bytes.data(), bytes.size(), nullptr, &image, &info, &error)) {
+                ASSERT_EQ((size_t)image.width * image.height * 3, image.rgb.size()) << round;
+            } else {
+                ASSERT_FALSE(error.empty()) << round;
+                ASSERT_TRUE(image.rgb.empty()) << round;
+            }
+        }
+    }
+}
+
+TEST(PhotoCorrupt, UnreadableFilesAreRefused)
+{
+    struct Row {
+        const char *name;
+        std::string path;
+        const char *reason;
+    };
+    const Row rows[] = {
+        {"missing", FixturePath("no-such-file.jpg"), "No such file"},
+        {"directory", FixtureDir(), "read"},
+    };
+    PhotoOptions options;
+    PhotoOptionsInit(&options);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<unsigned char> dib;
+        PhotoReport report;
+        std::string error;
+        EXPECT_EQ(0, PhotoMakeDib(row.path.c_str(), &options, &dib, &report, &error));
+        EXPECT_NE(std::string::npos, error.find(row.reason)) << error;
+        EXPECT_EQ(0, report.width);
+    }
+}
+
+} // namespace
