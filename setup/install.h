@@ -1,0 +1,29 @@
+// Installing the saver file into the system directory and removing it again. Every operation
+// leaves its one outcome for the user in AppMessage.
+#pragma once
+
+// The file whose payload an install reads: nullptr for the running program's own file. Tests
+// point it at a container of their own.
+extern const char *InstallPayloadPath;
+
+// The saver path: directory, a backslash unless it already ends in one, name and ".scr", into a
+// buffer of PATH_CAPACITY characters. A nullptr or empty directory stands for
+// "C:\WINDOWS\SYSTEM". Returns 1, or 0 when the path does not fit; the buffer then holds as
+// much of it as fits.
+int SaverPathFromDirectory(char *destination, const char *directory, const char *name);
+
+// Writes the saver file at saverPath from the payload of InstallPayloadPath: the engine image
+// with its subsystem version raised and stamped with its own size, then the options, logo and
+// slide records up to and including the end record. The file is closed in every case, and a
+// failure to close it counts as a failed write. Sets the success message or the failure's
+// message; returns 1 on success, 0 on failure.
+int InstallWriteSaver(const char *saverPath, const char *name);
+
+// SaverPathFromDirectory with the Windows system directory. Returns as that does.
+int GetSaverPath(char *destination, const char *name);
+// 1 when the file can be opened for reading without sharing, else 0.
+int SaverFileExists(const char *path);
+// Installs the saver of the given (trimmed, validated) name; the outcome is in AppMessage.
+void InstallSaver(const char *name);
+// Deletes the saver file and, when that worked, the saver's settings key.
+void UninstallSaver(const char *name);

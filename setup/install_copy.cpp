@@ -1,0 +1,103 @@
+// Writing the saver file: the engine image and the records behind it, copied one at a time
+// from the installer's payload through one Blob.
+#include "install.h"
+
+#include <stdio.h>
+#include <string.h>
+#include "blob.h"
+#include "message.h"
+#include "payload.h"
+
+const char *InstallPayloadPath = nullptr;
+
+static const char MISSING_DATA[] = "This .EXE File is Missing Critical Data";
+static const char CANT_CREATE[] = "Can't Create %s";
+static const char CANT_WRITE[] = "Can't Write to %s";
+static const char INSTALLED[] = "%s has been installed. You can now select\n"
+                                "this screen saver from the Control Panel.  Follow the path:\n"
+                                " Start | Settings | Control Panel | Display | Screen Saver";
+
+static int MissingData()
+{
+    SetMessage(&AppMessage, nullptr, MISSING_DATA, SEVERITY_BUG);
+    return 0;
+}
+
+static int WriteFailed(const char *saverPath)
+{
+    SetMessage(&AppMessage, CANT_WRITE, saverPath, SEVERITY_ERROR);
+    return 0;
+}
+
+// An image PayloadWriteExecutable can stamp: big enough and carrying either stub message.
+// Anything else in the engine record is damaged data, not a failure of the disk.
+static int EngineImageUsable(const Blob *blob)
+{
+    if (blob->size < MIN_EXECUTABLE_SIZE)
+        return 0;
+    const unsigned char *message = blob->data + STUB_MESSAGE_OFFSET;
+    return memcmp(message, LONG_STUB_MESSAGE, LONG_STUB_LENGTH) == 0 ||
+           memcmp(message, SHORT_STUB_MESSAGE, SHORT_STUB_LENGTH) == 0;
+}
+
+// Reads one record of the given kind and writes it.
+static int CopyRecord(Blob *blob, BlobKind kind, FILE *out, const char *saverPath)
+{
+    if (!PayloadReadKind(blob, kind))
+        return MissingData();
+    if (!PayloadWriteRecord(blob, out))
+        return WriteFailed(saverPath);
+    return 1;
+}
+
+// Everything between creating the file and closing it. Stops at the first failure, whose
+// message it sets; what was written so far stays in the file.
+static int CopyPayload(Blob *blob, FILE *out, const char *saverPath)
+{
+    if (!PayloadOpen(InstallPayloadPath) || !PayloadReadKind(blob, BlobKind::Text) ||
+        !PayloadReadKind(blob, BlobKind::Dib) || !PayloadReadKind(blob, BlobKind::Executable))
+        return MissingData();
+    if (!EngineImageUsable(blob))
+        return MissingData();
+    // An image that does not say 3.10 is written as it is.
+    BlobPatchSubsystemVersion(blob);
+    if (!PayloadWriteExecutable(blob, out))
+        return WriteFailed(saverPath);
+    if (!CopyRecord(blob, BlobKind::Text, out, saverPath) ||
+        !CopyRecord(blob, BlobKind::Dib, out, saverPath))
+        return 0;
+    for (;;) {
+        if (!PayloadReadNext(blob))
+            return MissingData();
+        // A record of a wrong kind is written before the install stops on it.
+        if (!PayloadWriteRecord(blob, out))
+            return WriteFailed(saverPath);
+        if (blob->kind == BlobKind::End)
+            return 1;
+        if (blob->kind != BlobKind::Dib)
+            return MissingData();
+    }
+}
+
+int InstallWriteSaver(const char *saverPath, const char *name)
+{
+    FILE *out = fopen(saverPath, "wb");
+    if (!out) {
+        SetMessage(&AppMessage, CANT_CREATE, saverPath, SEVERITY_ERROR);
+        return 0;
+    }
+    Blob blob;
+    BlobInit(&blob);
+    int copied = CopyPayload(&blob, out, saverPath);
+    PayloadClose();
+    // Buffered bytes reach the disk only now: a full disk can show up here and nowhere else.
+    int closed = fclose(out) == 0;
+    BlobFree(&blob);
+    if (!copied)
+        return 0;
+    if (!closed)
+        return WriteFailed(saverPath);
+    SetMessage(&AppMessage, INSTALLED, name, SEVERITY_INFORMATION);
+    SetMessageCaption(&AppMessage, "Success");
+    return 1;
+}

@@ -1,0 +1,220 @@
+// The saver file an install writes from a payload, and the one message it leaves, for good,
+// damaged and cut-off payloads and for a disk that refuses the bytes.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "install.h"
+#include "message.h"
+#include "payload.h"
+#include "test_payload.h"
+
+namespace {
+
+const size_t NOTHING = (size_t)-2; // the saver file stays empty
+
+class InstallCopy : public ::testing::Test {
+protected:
+    std::string dir, payloadPath, saverPath;
+
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/glimmer-install-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        payloadPath = dir + "/setup.exe";
+        saverPath = dir + "/Demo Saver.scr";
+        InstallPayloadPath = payloadPath.c_str();
+        SetMessageOwner(&AppMessage, nullptr);
+    }
+    void TearDown() override
+    {
+        InstallPayloadPath = nullptr;
+        ClearMessage(&AppMessage);
+        unlink(payloadPath.c_str());
+        unlink(saverPath.c_str());
+        rmdir(dir.c_str());
+    }
+};
+
+void ExpectMessage(int severity, const char *caption, const std::string &text)
+{
+    EXPECT_EQ(AppMessage.severity, severity);
+    EXPECT_STREQ(AppMessage.caption, caption);
+    ASSERT_NE(AppMessage.text, nullptr);
+    EXPECT_EQ(std::string(AppMessage.text), text);
+}
+
+} // namespace
+
+TEST_F(InstallCopy, PayloadsGoodDamagedAndCutOff)
+{
+    const Bytes engine = EngineImage(2048);
+    std::vector<TestRecord> usual = InstallerRecords(engine, 3);
+    std::vector<TestRecord> textAfterLogo = InstallerRecords(engine, 3);
+    textAfterLogo.insert(textAfterLogo.begin() + 6, {1, TextBytes("stray")});
+    std::vector<TestRecord> executableAfterLogo = InstallerRecords(engine, 0);
+    executableAfterLogo.insert(executableAfterLogo.begin() + 5, {3, EngineImage(400)});
+    std::vector<TestRecord> noEnd = InstallerRecords(engine, 2);
+    noEnd.pop_back();
+    std::vector<TestRecord> noEngine = {usual[0], usual[1], {0, {}}};
+    std::vector<TestRecord> previewIsText = usual;
+    previewIsText[1] = {1, TextBytes("not a picture")};
+    std::vector<TestRecord> logoMissing = {usual[0], usual[1], usual[2], usual[3], {0, {}}};
+    std::vector<TestRecord> noOptions = usual;
+    noOptions.erase(noOptions.begin() + 3);
+    std::vector<TestRecord> engineWithoutStub = usual;
+    memset(&engineWithoutStub[2].data[80], 'x', 39);
+    std::vector<TestRecord> engineTooSmall = usual;
+    engineTooSmall[2].data.resize(127);
+    std::vector<TestRecord> engineEmpty = usual;
+    engineEmpty[2].data.clear();
+    std::vector<TestRecord> noSlides = InstallerRecords(engine, 0);
+    std::vector<TestRecord> engineAlready40 = InstallerRecords(EngineImage(2048, 4, 0), 1);
+    Bytes stamped = EngineImage(2048);
+    memcpy(&stamped[80], "Must be run under Win32\r\n$", 26);
+    PutLe32(&stamped[106], 999); // not its size: kept as it is
+    std::vector<TestRecord> engineStamped = InstallerRecords(stamped, 1);
+
+    struct Row {
+        const char *name;
+        const std::vector<TestRecord> *records;
+        size_t cutBytes;    // bytes cut off the end of the container
+        size_t lastWritten; // index of the last record in the saver file, or NOTHING
+        bool success;
+    };
+    const size_t ALL = (size_t)-1;
+    const Row rows[] = {
+        {"three-slides", &usual, 0, ALL, true},
+        {"no-slides", &noSlides, 0, ALL, true},
+        {"engine-already-4.0", &engineAlready40, 0, ALL, true},
+        {"engine-already-stamped", &engineStamped, 0, ALL, true},
+        {"text-after-first-slide", &textAfterLogo, 0, 6, false},
+        {"executable-after-logo", &executableAfterLogo, 0, 5, false},
+        {"no-end-record", &noEnd, 0, ALL, false},
+        {"last-slide-cut-short", &usual, 500, usual.size() - 3, false},
+        {"end-record-cut-short", &usual, 3, usual.size() - 2, false},
+        {"no-engine", &noEngine, 0, NOTHING, false},
+        {"preview-is-text", &previewIsText, 0, NOTHING, false},
+        {"engine-without-stub-message", &engineWithoutStub, 0, NOTHING, false},
+        {"engine-of-127-bytes", &engineTooSmall, 0, NOTHING, false},
+        {"engine-record-empty", &engineEmpty, 0, NOTHING, false},
+        {"options-missing", &noOptions, 0, 2, false},
+        {"logo-missing", &logoMissing, 0, 3, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Bytes container = Container(*row.records);
+        container.resize(container.size() - row.cutBytes);
+        ASSERT_TRUE(WriteBytes(payloadPath, container));
+        SetMessageOwner(&AppMessage, nullptr);
+
+        int result = InstallWriteSaver(saverPath.c_str(), "Demo Saver");
+
+        EXPECT_EQ(result, row.success ? 1 : 0);
+        EXPECT_FALSE(PayloadIsOpen());
+        Bytes expected;
+        if (row.lastWritten != NOTHING)
+            expected = ExpectedSaver(*row.records, row.lastWritten);
+        Bytes written = ReadBytes(saverPath);
+        EXPECT_EQ(written.size(), expected.size());
+        EXPECT_TRUE(written == expected);
+        if (row.success)
+            ExpectMessage(1, "Success", std::string("Demo Saver") + INSTALLED_TEXT_TAIL);
+        else
+            ExpectMessage(4, "Bug", MISSING_DATA_TEXT);
+    }
+}
+
+// The arithmetic of a full-size payload: the saver is the engine image plus everything from
+// the options record to the end of the installer, no more and no less.
+TEST_F(InstallCopy, SaverSizeFollowsFromThePayload)
+{
+    std::vector<TestRecord> records = InstallerRecords(EngineImage(49152), 0);
+    records.insert(records.end() - 1, 11, {2, PatternBytes(481064, 3)});
+    records[4].data = PatternBytes(192040, 4);
+    Bytes container = Container(records);
+    ASSERT_TRUE(WriteBytes(payloadPath, container));
+
+    ASSERT_EQ(InstallWriteSaver(saverPath.c_str(), "Demo Saver"), 1);
+
+    size_t engineEnd = 512 + 6 + 11 + 6 + 300 + 6 + 49152; // installer image, name, preview
+    Bytes written = ReadBytes(saverPath);
+    EXPECT_EQ(written.size(), 49152 + container.size() - engineEnd);
+    EXPECT_EQ(written.size(), 49152u + 9 + 192046 + 11 * 481070 + 6);
+    EXPECT_TRUE(written == ExpectedSaver(records));
+}
+
+TEST_F(InstallCopy, PayloadThatIsNoContainer)
+{
+    ASSERT_TRUE(WriteBytes(payloadPath, EngineImage(4096)));
+    EXPECT_EQ(InstallWriteSaver(saverPath.c_str(), "Demo Saver"), 0);
+    ExpectMessage(4, "Bug", MISSING_DATA_TEXT);
+    EXPECT_TRUE(FileExists(saverPath)); // created, closed and left empty
+    EXPECT_TRUE(ReadBytes(saverPath).empty());
+}
+
+TEST_F(InstallCopy, FileThatCannotBeCreated)
+{
+    ASSERT_TRUE(WriteBytes(payloadPath, Container(InstallerRecords(EngineImage(1024), 1))));
+    std::string inMissingFolder = dir + "/no such folder/Demo Saver.scr";
+    EXPECT_EQ(InstallWriteSaver(inMissingFolder.c_str(), "Demo Saver"), 0);
+    ExpectMessage(3, "Error", "Can't Create " + inMissingFolder);
+    EXPECT_FALSE(PayloadIsOpen());
+}
+
+// /dev/full accepts the open and the buffered writes and fails when the bytes reach it: a
+// small saver fails only when the file is closed, a large one already while it is written.
+TEST_F(InstallCopy, DiskFullIsAWriteErrorNeverSuccess)
+{
+    struct Row {
+        const char *name;
+        size_t slideSize;
+    };
+    const Row rows[] = {{"fails-at-close", 16}, {"fails-while-writing", 300000}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<TestRecord> records = InstallerRecords(EngineImage(1024), 1);
+        records[5].data = PatternBytes(row.slideSize, 5);
+        ASSERT_TRUE(WriteBytes(payloadPath, Container(records)));
+        SetMessageOwner(&AppMessage, nullptr);
+
+        EXPECT_EQ(InstallWriteSaver("/dev/full", "Demo Saver"), 0);
+        ExpectMessage(3, "Error", "Can't Write to /dev/full");
+        EXPECT_FALSE(PayloadIsOpen());
+    }
+}
+
+TEST(SaverPath, DirectoryNameAndExtension)
+{
+    struct Row {
+        const char *name;
+        const char *directory;
+        const char *saver;
+        const char *expected;
+        int fits;
+    };
+    const std::string longName(79, 'n');
+    const std::string deepFolder = "C:\\" + std::string(172, 'd');
+    const std::string deepest = "C:\\" + std::string(173, 'd');
+    const std::string fits259 = deepFolder + "\\" + longName + ".scr";
+    const Row rows[] = {
+        {"system-directory", "C:\\WINDOWS\\SYSTEM", "Sunset Tour",
+         "C:\\WINDOWS\\SYSTEM\\Sunset Tour.scr", 1},
+        {"trailing-backslash-kept-single", "C:\\", "My Saver_2", "C:\\My Saver_2.scr", 1},
+        {"no-directory-falls-back", nullptr, "A", "C:\\WINDOWS\\SYSTEM\\A.scr", 1},
+        {"empty-directory-falls-back", "", "A", "C:\\WINDOWS\\SYSTEM\\A.scr", 1},
+        {"longest-that-fits", deepFolder.c_str(), longName.c_str(), fits259.c_str(), 1},
+        {"one-too-long", deepest.c_str(), longName.c_str(), nullptr, 0},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        char path[260];
+        memset(path, 'z', sizeof path);
+        EXPECT_EQ(SaverPathFromDirectory(path, row.directory, row.saver), row.fits);
+        EXPECT_LT(strlen(path), sizeof path);
+        if (row.expected) {
+            EXPECT_STREQ(path, row.expected);
+        }
+    }
+}
