@@ -1,0 +1,315 @@
+// InstallSaver and UninstallSaver against the prefix's real system directory and registry: the
+// file they write or delete, the settings key they delete or leave, and the one message.
+#include <windows.h>
+#undef SEVERITY_ERROR // winerror.h's HRESULT bit, not the message severity
+#include <gtest/gtest.h>
+#include <string>
+
+#include "blob.h"
+#include "install.h"
+#include "message.h"
+#include "payload.h"
+#include "test_payload.h"
+#include "text.h"
+
+namespace {
+
+const char SAVER_NAME[] = "Glimmer Wine Test";
+
+std::string TempPath(const char *file)
+{
+    char directory[MAX_PATH];
+    GetTempPathA(sizeof directory, directory);
+    return std::string(directory) + file;
+}
+
+std::string SettingsKey()
+{
+    char key[PATH_CAPACITY];
+    return GetSettingsKeyPath(key, SAVER_NAME);
+}
+
+void SettingsKeyCreate()
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const BYTE configuration[12] = {0, 1, 0, 0, 100, 0, 0, 0, 0x10, 0x27, 0, 0};
+    RegSetValueExA(key, "Configuration", 0, REG_BINARY, configuration, sizeof configuration);
+    RegCloseKey(key);
+}
+
+bool SettingsKeyExists()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void ExpectMessage(int severity, const char *caption, const std::string &text)
+{
+    EXPECT_EQ(AppMessage.severity, severity);
+    EXPECT_STREQ(AppMessage.caption, caption);
+    ASSERT_NE(AppMessage.text, nullptr);
+    EXPECT_EQ(std::string(AppMessage.text), text);
+}
+
+class Install : public ::testing::Test {
+protected:
+    std::string saverPath, payloadPath;
+
+    void SetUp() override
+    {
+        char path[PATH_CAPACITY];
+        ASSERT_EQ(GetSaverPath(path, SAVER_NAME), 1);
+        saverPath = path;
+        payloadPath = TempPath("glimmer-install-payload.exe");
+        InstallPayloadPath = payloadPath.c_str();
+        CleanUp();
+        SetMessageOwner(&AppMessage, nullptr);
+    }
+    void TearDown() override
+    {
+        CleanUp();
+        InstallPayloadPath = nullptr;
+        ClearMessage(&AppMessage);
+    }
+    void CleanUp()
+    {
+        DeleteFileA(saverPath.c_str());
+        DeleteFileA(payloadPath.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, SettingsKey().c_str());
+    }
+    void UsePayload(const std::vector<TestRecord> &records)
+    {
+        ASSERT_TRUE(WriteBytes(payloadPath, Container(records)));
+    }
+};
+
+} // namespace
+
+TEST_F(Install, SaverPathIsInTheSystemDirectory)
+{
+    char directory[MAX_PATH];
+    UINT length = GetSystemDirectoryA(directory, sizeof directory);
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(saverPath, std::string(directory) + "\\" + SAVER_NAME + ".scr");
+}
+
+// Every install that gets as far as creating the file has deleted the settings key first; what
+// it leaves in the file and the slot depends on the payload.
+TEST_F(Install, PayloadsInThePrefix)
+{
+    const Bytes engine = EngineImage(4096);
+    std::vector<TestRecord> slides = InstallerRecords(engine, 4);
+    std::vector<TestRecord> noSlides = InstallerRecords(engine, 0);
+    std::vector<TestRecord> textAfterLogo = InstallerRecords(engine, 2);
+    textAfterLogo.insert(textAfterLogo.begin() + 5, {1, TextBytes("http://example.invalid")});
+    std::vector<TestRecord> executableAfterLogo = InstallerRecords(engine, 2);
+    executableAfterLogo.insert(executableAfterLogo.begin() + 6, {3, EngineImage(1024)});
+    std::vector<TestRecord> cutShort = InstallerRecords(engine, 2);
+    cutShort.pop_back(); // no end record
+
+    struct Row {
+        const char *name;
+        const std::vector<TestRecord> *records;
+        size_t lastWritten;
+        bool success;
+    };
+    const size_t ALL = (size_t)-1;
+    const Row rows[] = {
+        {"four-slides", &slides, ALL, true},
+        {"no-slides", &noSlides, ALL, true},
+        {"text-after-logo", &textAfterLogo, 5, false},
+        {"executable-after-first-slide", &executableAfterLogo, 6, false},
+        {"cut-short", &cutShort, ALL, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        CleanUp();
+        UsePayload(*row.records);
+        SettingsKeyCreate();
+        SetMessageOwner(&AppMessage, nullptr);
+
+        InstallSaver(SAVER_NAME);
+
+        EXPECT_FALSE(SettingsKeyExists());
+        EXPECT_FALSE(PayloadIsOpen());
+        Bytes written = ReadBytes(saverPath);
+        EXPECT_TRUE(written == ExpectedSaver(*row.records, row.lastWritten));
+        if (row.success)
+            ExpectMessage(1, "Success", std::string(SAVER_NAME) + INSTALLED_TEXT_TAIL);
+        else
+            ExpectMessage(4, "Bug", MISSING_DATA_TEXT);
+        // A partial file stays, and blocks the next install until it is uninstalled.
+        SetMessageOwner(&AppMessage, nullptr);
+        InstallSaver(SAVER_NAME);
+        EXPECT_EQ(AppMessage.severity, 2);
+    }
+}
+
+TEST_F(Install, AlreadyInstalledTouchesNothing)
+{
+    UsePayload(InstallerRecords(EngineImage(1024), 1));
+    const Bytes old = PatternBytes(777, 9);
+    ASSERT_TRUE(WriteBytes(saverPath, old));
+    SettingsKeyCreate();
+
+    InstallSaver(SAVER_NAME);
+
+    ExpectMessage(2, "Cannot Install",
+                  std::string("A screen saver named \"") + SAVER_NAME + "\" is already installed.");
+    EXPECT_TRUE(ReadBytes(saverPath) == old);
+    EXPECT_TRUE(SettingsKeyExists());
+}
+
+// A file held open without sharing counts as absent, so the install goes on, forgets the
+// settings and then cannot create the file.
+TEST_F(Install, FileHeldOpenByAnotherProgram)
+{
+    UsePayload(InstallerRecords(EngineImage(1024), 1));
+    const Bytes old = PatternBytes(500, 3);
+    ASSERT_TRUE(WriteBytes(saverPath, old));
+    SettingsKeyCreate();
+    HANDLE held = CreateFileA(saverPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    InstallSaver(SAVER_NAME);
+    CloseHandle(held);
+
+    ExpectMessage(3, "Error", "Can't Create " + saverPath);
+    EXPECT_FALSE(SettingsKeyExists());
+    EXPECT_TRUE(ReadBytes(saverPath) == old);
+}
+
+TEST_F(Install, UninstallRemovesFileAndSettings)
+{
+    UsePayload(InstallerRecords(EngineImage(1024), 2));
+    InstallSaver(SAVER_NAME);
+    ASSERT_EQ(AppMessage.severity, 1);
+    SettingsKeyCreate(); // as the installed saver would on its first Settings dialog
+    SetMessageOwner(&AppMessage, nullptr);
+
+    UninstallSaver(SAVER_NAME);
+
+    ExpectMessage(1, "Success", "Screen saver removed.");
+    EXPECT_FALSE(FileExists(saverPath));
+    EXPECT_FALSE(SettingsKeyExists());
+}
+
+TEST_F(Install, UninstallOfANameNeverInstalledLeavesTheRegistry)
+{
+    SettingsKeyCreate();
+
+    UninstallSaver(SAVER_NAME);
+
+    ExpectMessage(2, "Cannot Uninstall", std::string("\"") + SAVER_NAME + "\" was not found.");
+    EXPECT_TRUE(SettingsKeyExists());
+}
+
+// The real engine the installer carries: raised to subsystem 4.0, stamped with its own size,
+// and readable again as a container with the library's reader.
+TEST_F(Install, RealEngineImageBecomesAStampedSaver)
+{
+    std::string engineFile = std::string("Z:") + GLIMMER_ENGINE_FILE;
+    for (char &c : engineFile)
+        if (c == '/')
+            c = '\\';
+    Bytes engine = ReadBytes(engineFile);
+    ASSERT_GT(engine.size(), 332u);
+    ASSERT_EQ(engine[328] | engine[329] << 8, 3);
+    ASSERT_EQ(engine[330] | engine[331] << 8, 10);
+    std::vector<TestRecord> records = InstallerRecords(engine, 3);
+    UsePayload(records);
+
+    InstallSaver(SAVER_NAME);
+    ASSERT_EQ(AppMessage.severity, 1);
+
+    Bytes written = ReadBytes(saverPath);
+    ASSERT_TRUE(written == ExpectedSaver(records));
+    EXPECT_EQ(written.size(), engine.size() + 9 + 206 + 1006 + 1043 + 1080 + 6);
+    EXPECT_EQ(memcmp(&written[80], "Must be run under Win32\r\n$", 26), 0);
+    EXPECT_EQ(ReadLe32(&written[106]), engine.size());
+    EXPECT_EQ(ReadLe16(&written[328]), 4);
+    EXPECT_EQ(ReadLe16(&written[330]), 0);
+
+    ASSERT_EQ(PayloadOpen(saverPath.c_str()), 1);
+    Blob blob;
+    BlobInit(&blob);
+    EXPECT_EQ(PayloadReadKind(&blob, BlobKind::Text), 1);
+    EXPECT_STREQ(BlobText(&blob), "DV");
+    EXPECT_EQ(PayloadReadKind(&blob, BlobKind::Dib), 1);
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(PayloadReadKind(&blob, BlobKind::Dib), 1);
+    EXPECT_EQ(PayloadReadNext(&blob), 1);
+    EXPECT_EQ(blob.kind, BlobKind::End);
+    PayloadClose();
+    BlobFree(&blob);
+}
+
+// The platform test needs a process that Wine tells another Windows version: a copy of this
+// program under another name, with that name's version set to Windows XP.
+TEST_F(Install, RefusedWhenThePlatformIsNotWindows95)
+{
+    const std::string copy = TempPath("glimmer-nt-check.exe");
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
+    const char appKey[] = "Software\\Wine\\AppDefaults\\glimmer-nt-check.exe";
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, appKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)"winxp", 6);
+    RegCloseKey(key);
+
+    std::string command = "\"" + copy + "\" --gtest_also_run_disabled_tests " +
+                          "--gtest_filter=InstallOnNt.DISABLED_RefusedAndUninstallStillWorks";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    DWORD exitCode = 99;
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 60000);
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, appKey);
+    DeleteFileA(copy.c_str());
+    EXPECT_EQ(exitCode, 0u);
+}
+
+// Runs only in the copy started above, where the system says it is not Windows 95.
+TEST(InstallOnNt, DISABLED_RefusedAndUninstallStillWorks)
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    ASSERT_TRUE(GetVersionExA(&version));
+    ASSERT_EQ(version.dwPlatformId, (DWORD)VER_PLATFORM_WIN32_NT);
+    char path[PATH_CAPACITY];
+    ASSERT_EQ(GetSaverPath(path, SAVER_NAME), 1);
+    DeleteFileA(path);
+    SettingsKeyCreate();
+    SetMessageOwner(&AppMessage, nullptr);
+
+    InstallSaver(SAVER_NAME);
+
+    ExpectMessage(3, "Cannot Install", "This screen saver works only with Windows '95.");
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_TRUE(SettingsKeyExists());
+
+    ASSERT_TRUE(WriteBytes(path, PatternBytes(10, 1)));
+    SetMessageOwner(&AppMessage, nullptr);
+    UninstallSaver(SAVER_NAME);
+    ExpectMessage(1, "Success", "Screen saver removed.");
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_FALSE(SettingsKeyExists());
+    ClearMessage(&AppMessage);
+}
