@@ -3,7 +3,7 @@
 //
 //   glimmer-driver wait CAPTION [MS]        wait for a dialog with that caption; print its handle
 //   glimmer-driver gone CAPTION [MS]        wait until no dialog has that caption
-//   glimmer-driver settext CAPTION ID TEXT  set a control's text
+//   glimmer-driver settext CAPTION ID TEXT  set a control's text; \xHH in TEXT is the byte HH
 //   glimmer-driver gettext CAPTION ID       print a control's text
 //   glimmer-driver click CAPTION ID         post a button click (WM_COMMAND, BN_CLICKED)
 //   glimmer-driver key CAPTION VK           post a key press to the dialog's focus control
@@ -12,11 +12,13 @@
 //   glimmer-driver box CAPTION [MS] [ok]    wait for a message box owned by the dialog, print
 //                                           "CAPTION=..." and "TEXT=..." (line feeds as \n),
 //                                           and with "ok" press its OK button
-//   glimmer-driver window CLASS [MS]        wait for a visible top-level window of a class
+//   glimmer-driver window CLASS [MS] [close] wait for a visible top-level window of a class,
+//                                           print its rectangle, and with "close" post WM_CLOSE
 //
 // Clicks are posted, never sent: a sent click would block until the message box it opens is
 // closed. Exit code 0 on success, 1 when a wait times out or a window is missing, 2 on usage.
 #include <windows.h>
+#include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -75,6 +77,24 @@ static void PrintEscaped(const char *label, const char *text)
     putchar('\n');
 }
 
+// Replaces each \xHH by the byte it names, in place, so that tests can type any ANSI byte
+// whatever the host's locale makes of the command line.
+static void DecodeEscapes(char *text)
+{
+    char *out = text;
+    for (const char *in = text; *in; in++) {
+        if (in[0] == '\\' && in[1] == 'x' && isxdigit((unsigned char)in[2]) &&
+            isxdigit((unsigned char)in[3])) {
+            char digits[3] = {in[2], in[3], 0};
+            *out++ = (char)strtoul(digits, nullptr, 16);
+            in += 3;
+        } else {
+            *out++ = *in;
+        }
+    }
+    *out = '\0';
+}
+
 static int Missing(const char *what, const char *caption)
 {
     fprintf(stderr, "glimmer-driver: no %s \"%s\"\n", what, caption);
@@ -117,7 +137,7 @@ static int CommandKey(HWND dialog, UINT key)
     return 0;
 }
 
-static int CommandWindow(const char *className, DWORD timeout)
+static int CommandWindow(const char *className, DWORD timeout, int close)
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -126,6 +146,8 @@ static int CommandWindow(const char *className, DWORD timeout)
             RECT r;
             GetWindowRect(window, &r);
             printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+            if (close)
+                PostMessageA(window, WM_CLOSE, 0, 0);
             return 0;
         }
         if (GetTickCount() - start >= timeout)
@@ -148,7 +170,8 @@ int main(int argc, char **argv)
     const char *command = argv[1];
     const char *caption = argv[2];
     if (!strcmp(command, "window"))
-        return CommandWindow(caption, TimeoutArgument(argc, argv, 3));
+        return CommandWindow(caption, TimeoutArgument(argc, argv, 3),
+                             argc > 4 && !strcmp(argv[4], "close"));
     if (!strcmp(command, "gone")) {
         DWORD timeout = TimeoutArgument(argc, argv, 3), start = GetTickCount();
         while (FindDialog(caption)) {
@@ -185,8 +208,10 @@ int main(int argc, char **argv)
     if (argc < 4)
         return Usage();
     int id = atoi(argv[3]);
-    if (!strcmp(command, "settext") && argc >= 5)
+    if (!strcmp(command, "settext") && argc >= 5) {
+        DecodeEscapes(argv[4]);
         return SetDlgItemTextA(dialog, id, argv[4]) ? 0 : Missing("control in", caption);
+    }
     if (!strcmp(command, "gettext")) {
         char text[1024] = "";
         GetDlgItemTextA(dialog, id, text, sizeof text);
