@@ -215,7 +215,8 @@ static int WriteContainer(const PackRequest *request, FILE *out, const char *pat
     BlobFree(&record);
     ok = Put(&record, out, path);
     if (ok)
-        PrintPictureSummary(&request->pictures, &summary, (long long)ftell(out));
+        PrintPictureSummary(&request->pictures, &summary,
+                            (long long)ftell(out) - (long long)image.size);
 done:
     BlobFree(&image);
     BlobFree(&record);

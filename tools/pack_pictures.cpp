@@ -1,5 +1,6 @@
 // Picture loading for glimmer-pack: BMP files through the library's own loader, refused unless
-// the Dib is whole and its pixel rows lie directly behind the colour table.
+// the Dib is whole and its pixel rows lie directly behind the colour table; photos through the
+// photo import library, fitted into the slide box and reduced to their own 256 colours.
 #include "pack_pictures.h"
 
 #include <errno.h>
@@ -7,35 +8,104 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
 #include "dib.h"
 
 void SetDefaultPictureOptions(PictureOptions *options)
 {
     options->maxSlides = 0;
     options->verbose = 0;
+    PhotoOptionsInit(&options->photos);
+    options->logoWidth = 0;
+    options->logoHeight = 0;
 }
 
 const char *PicturesUsage()
 {
-    return "picture options:\n"
+    return "picture options (pictures: BMP as it is; JPEG, PNG, WebP, HEIC/HEIF, GIF fitted):\n"
+           "  --size WxH       box each slide and the preview are fitted into (800x600)\n"
+           "  --upscale        enlarge pictures smaller than the box\n"
+           "  --bits 8|24      slides with their own 256 colours (8) or true colour (24)\n"
+           "  --quality N      colour reduction quality aimed at, 0 to 100 (100)\n"
+           "  --speed N        colour reduction speed, 1 (best) to 10 (fastest) (4)\n"
+           "  --logo-size WxH  fit the logo into this box (it keeps its size otherwise)\n"
            "  --max-slides N   keep only the first N slides (at most 100 are shown)\n"
-           "  -v               print one line per picture\n";
+           "  -v               print one line per picture even when not on a terminal\n";
+}
+
+static int OptionError(const char *option, const char *expected)
+{
+    fprintf(stderr, "glimmer-pack: %s needs %s\n", option, expected);
+    return -1;
+}
+
+// A whole decimal number from low to high; 0 for anything else.
+static int ParseNumber(const char *text, long low, long high, int *value)
+{
+    char *end = nullptr;
+    errno = 0;
+    long number = strtol(text, &end, 10);
+    if (end == text || *end != 0 || errno != 0 || number < low || number > high)
+        return 0;
+    *value = (int)number;
+    return 1;
+}
+
+// "WIDTHxHEIGHT" with each side from 1 to the largest box side.
+static int ParseSize(const char *text, int *width, int *height)
+{
+    const char *cross = strchr(text, 'x');
+    if (!cross)
+        return 0;
+    std::string first(text, cross - text);
+    return ParseNumber(first.c_str(), 1, PHOTO_MAX_BOX_SIDE, width) &&
+           ParseNumber(cross + 1, 1, PHOTO_MAX_BOX_SIDE, height);
 }
 
 int ParsePictureOption(int argc, char **argv, PictureOptions *options)
 {
-    if (!strcmp(argv[0], "-v")) {
+    const char *option = argv[0];
+    const char *value = argc > 1 ? argv[1] : nullptr;
+    PhotoOptions *photos = &options->photos;
+    if (!strcmp(option, "-v")) {
         options->verbose = 1;
         return 1;
     }
-    if (!strcmp(argv[0], "--max-slides")) {
-        char *end = nullptr;
-        long value = argc > 1 ? strtol(argv[1], &end, 10) : 0;
-        if (argc < 2 || *end != 0 || value < 1) {
-            fprintf(stderr, "glimmer-pack: --max-slides needs a number from 1 to 100\n");
-            return -1;
-        }
-        options->maxSlides = (int)value;
+    if (!strcmp(option, "--upscale")) {
+        photos->upscale = 1;
+        return 1;
+    }
+    if (!strcmp(option, "--max-slides")) {
+        if (!value || !ParseNumber(value, 1, 1000000, &options->maxSlides))
+            return OptionError(option, "a number from 1 to 100");
+        return 2;
+    }
+    if (!strcmp(option, "--size")) {
+        if (!value || !ParseSize(value, &photos->boxWidth, &photos->boxHeight))
+            return OptionError(option, "WIDTHxHEIGHT, each from 1 to 16384, e.g. 800x600");
+        return 2;
+    }
+    if (!strcmp(option, "--logo-size")) {
+        if (!value || !ParseSize(value, &options->logoWidth, &options->logoHeight))
+            return OptionError(option, "WIDTHxHEIGHT, each from 1 to 16384, e.g. 320x200");
+        return 2;
+    }
+    if (!strcmp(option, "--bits")) {
+        if (!value || !ParseNumber(value, 8, 24, &photos->bits) ||
+            (photos->bits != 8 && photos->bits != 24))
+            return OptionError(option, "8 or 24");
+        return 2;
+    }
+    if (!strcmp(option, "--quality")) {
+        if (!value || !ParseNumber(value, 0, 100, &photos->quality))
+            return OptionError(option, "a number from 0 to 100");
+        return 2;
+    }
+    if (!strcmp(option, "--speed")) {
+        if (!value || !ParseNumber(value, 1, 10, &photos->speed))
+            return OptionError(option, "a number from 1 to 10");
         return 2;
     }
     return 0;
@@ -47,9 +117,91 @@ static int PictureError(const char *path, const char *reason)
     return 0;
 }
 
+static double Seconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (double)now.tv_sec + now.tv_nsec / 1e9;
+}
+
+static const char *RoleName(PictureRole role)
+{
+    return role == PICTURE_PREVIEW ? "preview" : role == PICTURE_LOGO ? "logo" : "slide";
+}
+
+// One progress line per picture, on a terminal or when asked for with -v.
+static void PrintProgress(const PictureOptions *options, PictureRole role, const char *path,
+                          const char *format, int sourceWidth, int sourceHeight,
+                          const DibLayout *layout, int colours, double seconds)
+{
+    if (!options->verbose && !isatty(STDERR_FILENO))
+        return;
+    char colourText[32];
+    if (layout->bitCount == 24 && colours == 0)
+        snprintf(colourText, sizeof colourText, "true colour");
+    else if (layout->bitCount == 24)
+        snprintf(colourText, sizeof colourText, "%d colours (24 bits)", colours);
+    else
+        snprintf(colourText, sizeof colourText, "%d colours", colours);
+    fprintf(stderr, "%-7s %s: %s %dx%d -> %dx%dx%d, %s, %.2f s\n", RoleName(role), path, format,
+            sourceWidth, sourceHeight, layout->width, layout->height, layout->bitCount, colourText,
+            seconds);
+}
+
+static void CountPicture(const char *path, PictureRole role, const Blob *blob,
+                         PictureSummary *summary)
+{
+    if (role == PICTURE_SLIDE)
+        summary->slides++;
+    if (blob->size > summary->largestSize) {
+        summary->largestSize = blob->size;
+        summary->largestName = path;
+    }
+}
+
+static int LoadBitmap(const char *path, const unsigned char *header, Blob *blob, DibLayout *layout)
+{
+    if (!BlobLoadBitmapFile(blob, path))
+        return PictureError(path, "cannot be read as a BMP file");
+    if (!DibParseBlob(blob, layout)) {
+        BlobFree(blob);
+        return PictureError(path, "malformed bitmap: header, colour table or rows missing, or "
+                                  "an unsupported format (1, 4, 8 or 24 bits, uncompressed)");
+    }
+    if (ReadLe32(header + 10) != 14 + layout->rowsOffset) {
+        BlobFree(blob);
+        return PictureError(path, "the pixel rows do not follow the colour table directly");
+    }
+    return 1;
+}
+
+// Decodes, orients, fits and colour-reduces a photo into a Dib blob for its role: slides as
+// the options say, the preview fitted like them but always 8 bits, the logo in true colour at
+// its own size unless --logo-size gives a box.
+static int LoadPhoto(const char *path, PictureRole role, const PictureOptions *options, Blob *blob,
+                     PhotoReport *report)
+{
+    PhotoOptions photo = options->photos;
+    if (role == PICTURE_PREVIEW)
+        photo.bits = 8;
+    if (role == PICTURE_LOGO) {
+        photo.bits = 24;
+        photo.boxWidth = options->logoWidth;
+        photo.boxHeight = options->logoHeight;
+    }
+    std::vector<unsigned char> dib;
+    std::string error;
+    if (!PhotoMakeDib(path, &photo, &dib, report, &error))
+        return PictureError(path, error.c_str());
+    BlobAllocate(blob, BlobKind::Dib, (uint32_t)dib.size());
+    memcpy(blob->data, dib.data(), dib.size());
+    return 1;
+}
+
 int LoadPicture(const char *path, PictureRole role, const PictureOptions *options, Blob *blob,
                 PictureSummary *summary)
 {
+    double start = Seconds();
     struct stat info;
     if (stat(path, &info) != 0)
         return PictureError(path, strerror(errno));
@@ -62,37 +214,36 @@ int LoadPicture(const char *path, PictureRole role, const PictureOptions *option
         fclose(file);
     if (!file)
         return PictureError(path, strerror(errno));
-    if (got < 2 || header[0] != 'B' || header[1] != 'M')
-        return PictureError(path, "not a BMP file");
-    if (!BlobLoadBitmapFile(blob, path))
-        return PictureError(path, "cannot be read as a BMP file");
+    if (got == 0)
+        return PictureError(path, "file is empty");
+
     DibLayout layout;
-    if (!DibParseBlob(blob, &layout)) {
-        BlobFree(blob);
-        return PictureError(path, "malformed bitmap: header, colour table or rows missing, or "
-                                  "an unsupported format (1, 4, 8 or 24 bits, uncompressed)");
+    if (got >= 2 && header[0] == 'B' && header[1] == 'M') {
+        if (!LoadBitmap(path, header, blob, &layout))
+            return 0;
+        int colours = layout.bitCount == 24 ? 0 : (int)layout.colours;
+        PrintProgress(options, role, path, "BMP", layout.width, layout.height, &layout, colours,
+                      Seconds() - start);
+    } else {
+        PhotoReport report;
+        if (!LoadPhoto(path, role, options, blob, &report))
+            return 0;
+        if (!DibParseBlob(blob, &layout)) {
+            BlobFree(blob);
+            return PictureError(path, "the converted picture is not a valid bitmap");
+        }
+        PrintProgress(options, role, path, PhotoFormatName(report.format), report.sourceWidth,
+                      report.sourceHeight, &layout, report.colours, Seconds() - start);
     }
-    if (ReadLe32(header + 10) != 14 + layout.rowsOffset) {
-        BlobFree(blob);
-        return PictureError(path, "the pixel rows do not follow the colour table directly");
-    }
-    if (role == PICTURE_SLIDE)
-        summary->slides++;
-    if (blob->size > summary->largestSize) {
-        summary->largestSize = blob->size;
-        summary->largestName = path;
-    }
-    if (options->verbose)
-        fprintf(stderr, "%s: %dx%dx%d, %lu bytes\n", path, layout.width, layout.height,
-                layout.bitCount, (unsigned long)blob->size);
+    CountPicture(path, role, blob, summary);
     return 1;
 }
 
 void PrintPictureSummary(const PictureOptions *options, const PictureSummary *summary,
                          long long payloadSize)
 {
-    if (!options->verbose)
-        return;
-    fprintf(stderr, "%d slides, %lld bytes, largest picture %s (%lu bytes)\n", summary->slides,
-            payloadSize, summary->largestName.c_str(), (unsigned long)summary->largestSize);
+    (void)options;
+    printf("%d slide%s, payload %lld bytes, largest picture %s (%lu bytes)\n", summary->slides,
+           summary->slides == 1 ? "" : "s", payloadSize, summary->largestName.c_str(),
+           (unsigned long)summary->largestSize);
 }

@@ -4,12 +4,16 @@
 #include <stdint.h>
 #include <string>
 #include "blob.h"
+#include "photo.h"
 
 enum PictureRole { PICTURE_PREVIEW, PICTURE_LOGO, PICTURE_SLIDE };
 
 struct PictureOptions {
-    int maxSlides; // 0: refuse more than 100 slides; N: keep the first N
-    int verbose;   // print progress even when not on a terminal
+    int maxSlides;       // 0: refuse more than 100 slides; N: keep the first N
+    int verbose;         // print progress even when not on a terminal
+    PhotoOptions photos; // fitting and colours of slides (the preview takes the box, 8 bits)
+    int logoWidth;       // --logo-size; 0 x 0 keeps the logo's own size
+    int logoHeight;
 };
 
 struct PictureSummary {
@@ -24,8 +28,11 @@ const char *PicturesUsage();
 // Parses a picture option at argv[0]: the number of arguments used, 0 when argv[0] is none of
 // them, -1 after printing an error.
 int ParsePictureOption(int argc, char **argv, PictureOptions *options);
-// Loads a picture as a valid Dib blob; 0 after printing the file and the reason.
+// Loads a picture as a valid Dib blob: a BMP file as it is, a photo (JPEG, PNG, WebP, HEIF,
+// GIF) oriented, fitted and colour-reduced. 0 after printing the file and the reason.
 int LoadPicture(const char *path, PictureRole role, const PictureOptions *options, Blob *blob,
                 PictureSummary *summary);
+// The closing line of a build: slides, payload bytes (records after the executable image) and
+// the largest picture.
 void PrintPictureSummary(const PictureOptions *options, const PictureSummary *summary,
                          long long payloadSize);

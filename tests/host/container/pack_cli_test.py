@@ -111,7 +111,7 @@ with tempfile.TemporaryDirectory() as d:
     many = [p("s1.bmp")] * 101
     bad = [
         ("missing slide", base + [p("nope.bmp")], "nope.bmp"),
-        ("not a BMP", base + [p("notbmp.bmp")], "not a BMP"),
+        ("not a BMP", base + [p("notbmp.bmp")], "notbmp.bmp: cannot decode GIF"),
         ("rows cut short", base + [p("cut.bmp")], "cut.bmp: malformed"),
         ("name with a hyphen", [a if a != name else "My-Saver" for a in base] + [p("s1.bmp")],
          "can only contain"),

@@ -1,0 +1,168 @@
+#!/usr/bin/env python3
+"""glimmer-pack with photos from the outside: mixed formats in, fitted and oriented Dibs out,
+byte-identical repeat builds, progress only on a terminal or with -v, a closing summary, and
+bad pictures refused with the file and the reason and no output left behind."""
+import os
+import pty
+import struct
+import subprocess
+import sys
+import tempfile
+
+PACK = sys.argv[1]
+CONVERT = "/usr/bin/convert"
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def image(size):
+    """An unstamped executable: long stub message at 80, subsystem 3.10 at 328."""
+    b = bytearray(size)
+    b[0:2] = b"MZ"
+    b[80:119] = b"This program must be run under Win32\r\n$"
+    struct.pack_into("<HH", b, 328, 3, 10)
+    return bytes(b)
+
+
+def convert(*args):
+    subprocess.run([CONVERT, *args], check=True, capture_output=True)
+
+
+def with_orientation(jpeg, value):
+    """The JPEG with an EXIF APP1 segment (big-endian) giving the orientation."""
+    tiff = b"MM\0\x2a" + struct.pack(">IHHHIHHI", 8, 1, 0x0112, 3, 1, value, 0, 0)
+    payload = b"Exif\0\0" + tiff
+    return jpeg[:2] + b"\xff\xe1" + struct.pack(">H", len(payload) + 2) + payload + jpeg[2:]
+
+
+def run(*args, terminal=False):
+    if not terminal:
+        return subprocess.run([PACK, *args], capture_output=True, text=True, timeout=120)
+    # stderr on a pseudo-terminal, as when a person runs the tool.
+    master, slave = pty.openpty()
+    r = subprocess.run([PACK, *args], stdout=subprocess.PIPE, stderr=slave, text=True,
+                       timeout=120)
+    os.close(slave)
+    chunks = []
+    while True:
+        try:
+            chunk = os.read(master, 65536)
+        except OSError:
+            break
+        if not chunk:
+            break
+        chunks.append(chunk)
+    os.close(master)
+    r.stderr = b"".join(chunks).decode().replace("\r", "")
+    return r
+
+
+def listing(path):
+    """{record index: "WxHxBITS"} of the Dib records that glimmer-pack list reports."""
+    lines = run("list", path).stdout.splitlines()[1:]
+    return [l.split()[3] if len(l.split()) > 3 else l.split()[1] for l in lines]
+
+
+with tempfile.TemporaryDirectory() as d:
+    p = lambda name: os.path.join(d, name)
+    with open(p("setup.exe"), "wb") as f:
+        f.write(image(4096))
+    with open(p("engine.exe"), "wb") as f:
+        f.write(image(3072))
+    # A phone photo stored sideways (1600 x 1200) whose EXIF says to turn it a quarter.
+    convert("-size", "1600x1200", "gradient:red-blue", "-quality", "90", p("sideways.jpg"))
+    with open(p("sideways.jpg"), "rb") as f:
+        turned = with_orientation(f.read(), 6)
+    with open(p("phone.jpg"), "wb") as f:
+        f.write(turned)
+    convert("-size", "1000x500", "xc:none", "-fill", "#ff000080", "-draw",
+            "circle 500,250 500,50", p("wide.png"))
+    convert("-size", "200x150", "pattern:checkerboard", p("small.gif"))
+    convert("-size", "900x600", "gradient:yellow-navy", "-swirl", "90", p("photo.webp"))
+    convert("-size", "640x480", "gradient:green-yellow", p("photo.heic"))
+    convert("-size", "100x80", "gradient:", "-type", "Palette", "-compress", "None",
+            "BMP3:" + p("slide.bmp"))
+    convert("-size", "1024x768", "gradient:white-black", "-quality", "90", p("preview.jpg"))
+    convert("-size", "320x200", "xc:orange", p("logo.png"))
+    slides = [p(n) for n in ["phone.jpg", "wide.png", "small.gif", "photo.webp", "photo.heic",
+                             "slide.bmp"]]
+    base = ["--setup", p("setup.exe"), "--engine", p("engine.exe"), "--name", "Photo Test",
+            "--preview", p("preview.jpg"), "--options", "DV", "--logo", p("logo.png")]
+
+    # Defaults: slides and preview fitted into 800 x 600 with 256 colours, never enlarged; the
+    # logo in true colour at its size; the BMP slide as it was.
+    r = run("build", "-o", p("a.exe"), *base, *slides)
+    check(r.returncode == 0, "build from mixed formats: " + r.stderr)
+    check(r.stderr == "", "no progress when not on a terminal: %r" % r.stderr)
+    got = listing(p("a.exe"))
+    want = ["Text", "800x600x8", "Executable", "Text", "320x200x24", "450x600x8", "800x400x8",
+            "200x150x8", "800x533x8", "640x480x8", "100x80x8", "End"]
+    check(got == want, "list after a default build:\n%s\n%s" % (got, want))
+    size = os.path.getsize(p("a.exe"))
+    check(r.stdout.startswith("6 slides, payload %d bytes, largest picture " % (size - 4096)),
+          "summary line: %r" % r.stdout)
+
+    # Same inputs, same options: the same bytes.
+    r = run("build", "-o", p("b.exe"), *base, *slides)
+    check(r.returncode == 0 and open(p("a.exe"), "rb").read() == open(p("b.exe"), "rb").read(),
+          "two builds from the same inputs are byte-identical")
+
+    # Options: another box, enlarging, true-colour slides, a logo box.
+    r = run("build", "-o", p("c.exe"), *base, "--size", "400x300", "--upscale", "--bits", "24",
+            "--logo-size", "160x100", "--quality", "80", "--speed", "6", *slides)
+    check(r.returncode == 0, "build with options: " + r.stderr)
+    got = listing(p("c.exe"))
+    want = ["Text", "400x300x8", "Executable", "Text", "160x100x24", "225x300x24", "400x200x24",
+            "400x300x24", "400x267x24", "400x300x24", "100x80x8", "End"]
+    check(got == want, "list after a build with options:\n%s\n%s" % (got, want))
+
+    # Progress: one line per picture with -v, and on a terminal without it.
+    for what, kwargs, args in [("-v", {}, ["-v"]), ("terminal", {"terminal": True}, [])]:
+        r = run("build", "-o", p("d.exe"), *base, *args, *slides, **kwargs)
+        lines = r.stderr.splitlines()
+        check(r.returncode == 0 and len(lines) == 8, what + ": eight progress lines %r" % lines)
+        check(any("phone.jpg: JPEG 1200x1600 -> 450x600x8" in l and "colours" in l
+                  and l.endswith(" s") for l in lines), what + ": line of the phone photo")
+
+    # Bad pictures: non-zero exit, the file and the reason named, no output left behind.
+    with open(p("phone.jpg"), "rb") as f:
+        data = f.read()
+    bad_files = {
+        "cut.jpg": data[: len(data) // 2],
+        "notes.txt": b"not a picture at all\n",
+        "huge.gif": b"GIF89a\xff\xff\xff\xff\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+                    b"\x02\x02D\x01\x00;",
+        "empty.png": b"",
+    }
+    for name, content in bad_files.items():
+        with open(p(name), "wb") as f:
+            f.write(content)
+    bad = [
+        ("truncated JPEG", [p("cut.jpg")], "cut.jpg: cannot decode JPEG"),
+        ("unknown format", [p("notes.txt")], "notes.txt: not a picture format"),
+        ("too many pixels", [p("huge.gif")], "huge.gif: picture is 65535 x 65535"),
+        ("empty file", [p("empty.png")], "empty.png: file is empty"),
+        ("missing file", [p("nope.heic")], "nope.heic: No such file"),
+        ("bits 16", ["--bits", "16", slides[0]], "--bits needs 8 or 24"),
+        ("size 0x600", ["--size", "0x600", slides[0]], "--size needs"),
+        ("quality 101", ["--quality", "101", slides[0]], "--quality needs"),
+        ("speed 0", ["--speed", "0", slides[0]], "--speed needs"),
+    ]
+    for what, args, message in bad:
+        r = run("build", "-o", p("out.exe"), *base, *args)
+        check(r.returncode != 0, what + ": non-zero exit")
+        check(message in r.stderr, what + ": message %r in %r" % (message, r.stderr))
+        leftovers = [f for f in os.listdir(d) if f.startswith("out.exe")]
+        check(leftovers == [], what + ": nothing left behind %s" % leftovers)
+    # A bad logo or preview is named the same way.
+    r = run("build", "-o", p("out.exe"), *[a if a != p("logo.png") else p("cut.jpg")
+                                           for a in base], slides[0])
+    check(r.returncode != 0 and "cut.jpg: cannot decode JPEG" in r.stderr, "bad logo named")
+
+print("%d checks failed" % len(failures) if failures else "all checks passed")
+sys.exit(1 if failures else 0)
