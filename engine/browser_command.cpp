@@ -77,8 +77,7 @@ int RegistryTextTerminate(char *value, int capacity, uint32_t size)
     return Refuse(value, capacity);
 }
 
-int BrowserCommandFormat(char *commandLine, int capacity, const char *command,
-                         const char *address)
+int BrowserCommandFormat(char *commandLine, int capacity, const char *command, const char *address)
 {
     int length = 0;
     if (capacity <= 0)

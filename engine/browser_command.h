@@ -25,5 +25,4 @@ int RegistryTextTerminate(char *value, int capacity, uint32_t size);
 // address in double quotes. 0 when the result would not fit, when nothing but blanks is left of
 // the command, or when the address holds a double quote (which would end the quoted argument
 // early); commandLine then holds "".
-int BrowserCommandFormat(char *commandLine, int capacity, const char *command,
-                         const char *address);
+int BrowserCommandFormat(char *commandLine, int capacity, const char *command, const char *address);

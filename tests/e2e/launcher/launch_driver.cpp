@@ -70,8 +70,7 @@ static int CommandPreview(const char *command, UINT key, DWORD timeout)
     if (!host)
         return 1;
     char commandLine[1024];
-    snprintf(commandLine, sizeof commandLine, "%s /p %lu", command,
-             (unsigned long)(ULONG_PTR)host);
+    snprintf(commandLine, sizeof commandLine, "%s /p %lu", command, (unsigned long)(ULONG_PTR)host);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -92,8 +91,8 @@ static int CommandPreview(const char *command, UINT key, DWORD timeout)
                 posted = 1;
             }
         }
-        DWORD waited = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, POLL_INTERVAL,
-                                                 QS_ALLINPUT);
+        DWORD waited =
+            MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, POLL_INTERVAL, QS_ALLINPUT);
         if (waited == WAIT_OBJECT_0)
             break;
         if (GetTickCount() - start >= timeout) {

@@ -6,7 +6,8 @@
 
 #include "browser_command.h"
 
-namespace {
+namespace
+{
 
 const char ADDRESS[] = "http://example.test/";
 const int GUARD = 40;
@@ -33,13 +34,15 @@ TEST(BrowserCommand, CutAtFirstSpacePercentOneAndQuoteAddress)
         const char *expected;
     };
     static const Row rows[] = {
-        {"placeholder-at-end", "C:\\B\\browse.exe %1", "C:\\B\\browse.exe \"http://example.test/\""},
+        {"placeholder-at-end", "C:\\B\\browse.exe %1",
+         "C:\\B\\browse.exe \"http://example.test/\""},
         {"arguments-after-placeholder", "C:\\B\\browse.exe %1 -nohome -new",
          "C:\\B\\browse.exe \"http://example.test/\""},
         {"arguments-before-placeholder", "browse.exe -new %1 -x",
          "browse.exe -new \"http://example.test/\""},
         {"first-of-two-placeholders", "browse.exe %1 -y %1", "browse.exe \"http://example.test/\""},
-        {"placeholder-prefix-of-longer-number", "browse.exe %12", "browse.exe \"http://example.test/\""},
+        {"placeholder-prefix-of-longer-number", "browse.exe %12",
+         "browse.exe \"http://example.test/\""},
         {"quoted-program-path", "\"C:\\Program Files\\B\\browse.exe\" %1",
          "\"C:\\Program Files\\B\\browse.exe\" \"http://example.test/\""},
         {"no-placeholder", "C:\\B\\browse.exe", "C:\\B\\browse.exe \"http://example.test/\""},
@@ -47,12 +50,14 @@ TEST(BrowserCommand, CutAtFirstSpacePercentOneAndQuoteAddress)
          "browse.exe \"%1\" \"http://example.test/\""},
         {"placeholder-without-space-kept", "browse.exe -url=%1",
          "browse.exe -url=%1 \"http://example.test/\""},
-        {"tab-before-placeholder-kept", "browse.exe\t%1", "browse.exe\t%1 \"http://example.test/\""},
+        {"tab-before-placeholder-kept", "browse.exe\t%1",
+         "browse.exe\t%1 \"http://example.test/\""},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         GuardedBuffer line;
-        ASSERT_EQ(1, BrowserCommandFormat(line.bytes, LAUNCH_BUFFER_CAPACITY, row.command, ADDRESS));
+        ASSERT_EQ(1,
+                  BrowserCommandFormat(line.bytes, LAUNCH_BUFFER_CAPACITY, row.command, ADDRESS));
         EXPECT_STREQ(row.expected, line.bytes);
         EXPECT_TRUE(line.GuardIntact());
     }
@@ -129,7 +134,8 @@ TEST(RegistryText, EndsWithinBufferOrIsRefused)
     GuardedBuffer value;
     memset(value.bytes, 'v', LAUNCH_BUFFER_CAPACITY - 1);
     value.bytes[LAUNCH_BUFFER_CAPACITY - 1] = '\0';
-    EXPECT_EQ(1, RegistryTextTerminate(value.bytes, LAUNCH_BUFFER_CAPACITY, LAUNCH_BUFFER_CAPACITY));
+    EXPECT_EQ(1,
+              RegistryTextTerminate(value.bytes, LAUNCH_BUFFER_CAPACITY, LAUNCH_BUFFER_CAPACITY));
     EXPECT_EQ(LAUNCH_BUFFER_CAPACITY - 1, (int)strlen(value.bytes));
 }
 
@@ -150,7 +156,8 @@ TEST(ClientCommand, PathAndQuotedCommandWithinBuffer)
     EXPECT_EQ(LAUNCH_BUFFER_CAPACITY - 1, (int)strlen(line.bytes));
     EXPECT_EQ(0, ClientPathFormat(path.bytes, LAUNCH_BUFFER_CAPACITY, (longest + "d").c_str()));
     EXPECT_STREQ("", path.bytes);
-    EXPECT_EQ(0, ClientPathFormat(path.bytes, LAUNCH_BUFFER_CAPACITY, std::string(400, 'd').c_str()));
+    EXPECT_EQ(0,
+              ClientPathFormat(path.bytes, LAUNCH_BUFFER_CAPACITY, std::string(400, 'd').c_str()));
     EXPECT_STREQ("", path.bytes);
 
     // A path longer than the launcher ever makes is refused, not cut.

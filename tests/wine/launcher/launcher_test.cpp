@@ -20,7 +20,8 @@
 
 HINSTANCE AppInstance;
 
-namespace {
+namespace
+{
 
 const char ADDRESS[] = "http://example.test/";
 const char COMMAND_KEY[] = "HTTP\\shell\\open\\command";
@@ -34,7 +35,10 @@ std::string ModuleDirectory()
     return directory.substr(0, directory.rfind('\\') + 1);
 }
 
-std::string RecorderPath() { return ModuleDirectory() + "launch_recorder.exe"; }
+std::string RecorderPath()
+{
+    return ModuleDirectory() + "launch_recorder.exe";
+}
 
 std::vector<std::string> ReadLines(const std::string &path)
 {
@@ -76,7 +80,10 @@ SavedValue SaveBrowserCommand()
     return saved;
 }
 
-void DeleteBrowserKey() { RegDeleteKeyA(HKEY_CLASSES_ROOT, COMMAND_KEY); }
+void DeleteBrowserKey()
+{
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, COMMAND_KEY);
+}
 
 void SetBrowserValue(DWORD type, const void *data, DWORD size)
 {
@@ -137,8 +144,8 @@ void CALLBACK DriveDialog(HWND, UINT, UINT_PTR timer, DWORD)
     GetWindowRect(dialog, &driver.rect);
     HDC dc = GetDC(dialog);
     driver.colors[0] = (HBRUSH)SendMessageA(dialog, WM_CTLCOLORDLG, (WPARAM)dc, (LPARAM)dialog);
-    driver.colors[1] = (HBRUSH)SendMessageA(dialog, WM_CTLCOLORBTN, (WPARAM)dc,
-                                            (LPARAM)GetDlgItem(dialog, IDOK));
+    driver.colors[1] =
+        (HBRUSH)SendMessageA(dialog, WM_CTLCOLORBTN, (WPARAM)dc, (LPARAM)GetDlgItem(dialog, IDOK));
     driver.colors[2] = (HBRUSH)SendMessageA(dialog, WM_CTLCOLORSTATIC, (WPARAM)dc,
                                             (LPARAM)GetDlgItem(dialog, IDC_GOAOL_ADDRESS));
     ReleaseDC(dialog, dc);
@@ -301,7 +308,8 @@ TEST_F(Launcher, StartsTheRegisteredBrowserWithTheQuotedAddress)
     const std::string recorder = RecorderPath();
     const std::string quoted = " \"" + std::string(ADDRESS) + "\"";
     // A command line of exactly 259 characters, and one character more.
-    const std::string longest = recorder + " " + std::string(258 - recorder.size() - quoted.size(), 'p');
+    const std::string longest =
+        recorder + " " + std::string(258 - recorder.size() - quoted.size(), 'p');
     struct Row {
         const char *name;
         std::string command;
@@ -411,6 +419,18 @@ TEST_F(Launcher, ClientIsOfferedBeforeTheBrowser)
     }
 }
 
+TEST_F(Launcher, ClientStartsWhenTheDialogCannotOpen)
+{
+    // Only a cancel holds the client back; a module without the template makes the dialog
+    // fail with -1.
+    MakeClient("C:\\AOL30");
+    AppInstance = GetModuleHandleA("kernel32.dll");
+    EXPECT_EQ(1, VisitOnline(ADDRESS));
+    std::vector<std::string> started = Started(1);
+    ASSERT_EQ(1u, started.size());
+    EXPECT_EQ("\"C:\\AOL30\\AOL.EXE\"", started[0]);
+}
+
 TEST_F(Launcher, DialogIsCentredAndUsesTheDialogBrush)
 {
     UINT_PTR timer = StartDriver(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED));
@@ -462,8 +482,7 @@ TEST(GoAOLTemplate, LaidOutAsDesigned)
     HRSRC found = FindResourceA(GetModuleHandleA(nullptr), "GoAOL", (LPCSTR)RT_DIALOG);
     ASSERT_NE(nullptr, found);
     TemplateReader reader = {(const BYTE *)LockResource(LoadResource(nullptr, found))};
-    EXPECT_EQ((DWORD)(DS_MODALFRAME | DS_SETFONT | WS_CAPTION | WS_SYSMENU | WS_POPUP |
-                      WS_VISIBLE),
+    EXPECT_EQ((DWORD)(DS_MODALFRAME | DS_SETFONT | WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_VISIBLE),
               reader.Dword());
     EXPECT_EQ(0u, reader.Dword());
     WORD count = reader.Word();
@@ -490,8 +509,7 @@ TEST(GoAOLTemplate, LaidOutAsDesigned)
          "Start AOL"},
         {IDCANCEL, "#128", control | BS_PUSHBUTTON | WS_TABSTOP, 123, 57, 50, 14, "Cancel"},
         {IDC_GOAOL_ADDRESS, "#130", control | SS_CENTER | WS_GROUP, 5, 22, 220, 8, ""},
-        {-1, "#130", control | SS_LEFT | WS_GROUP, 10, 6, 210, 8,
-         "Our World Wide Web address is:"},
+        {-1, "#130", control | SS_LEFT | WS_GROUP, 10, 6, 210, 8, "Our World Wide Web address is:"},
         {-1, "#130", control | SS_LEFT | WS_GROUP, 10, 38, 210, 8,
          "Please write this address down before starting America Online."},
     };
