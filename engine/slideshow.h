@@ -12,6 +12,7 @@ struct SlideshowState {
     int32_t slideY;
     int32_t logoVisible; // 1 until the logo timer fires
     POINT startCursor;   // pointer position, screen pixels, when the window was created
+    int32_t ending;      // 1 once the window is being destroyed
 };
 extern SlideshowState Slideshow;
 

@@ -88,9 +88,14 @@ static int SlideshowLoad()
     return loaded && fade->slideCount > 0;
 }
 
-// Ends the saver: the window goes, and WM_DESTROY posts the quit message.
+// Ends the saver: the window goes, and WM_DESTROY posts the quit message. Destroying the
+// active full-screen window deactivates it, and that WM_ACTIVATE asks to end the saver again;
+// a second DestroyWindow from inside the first would recurse, so only the first one is made.
 static LRESULT SlideshowEnd(HWND window)
 {
+    if (Slideshow.ending)
+        return 0;
+    Slideshow.ending = 1;
     DestroyWindow(window);
     return 0;
 }
@@ -102,6 +107,7 @@ static LRESULT SlideshowOnCreate(HWND window)
         SystemParametersInfoA(SPI_SCREENSAVERRUNNING, TRUE, &wasRunning, 0);
         ShowCursor(FALSE);
     }
+    Slideshow.ending = 0;
     launchKey = 0;
     address[0] = '\0';
     bannerOn = 0;
