@@ -227,7 +227,14 @@ class SetupEndToEnd(unittest.TestCase):
         saver = subprocess.Popen([WINE, saver_path(name), "/s"], stdin=subprocess.DEVNULL,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
-            window = driver("window", "MainClass", 20000)["_out"].split()
+            window, deadline = None, time.time() + 30
+            while window is None and saver.poll() is None and time.time() < deadline:
+                found = driver("window", "MainClass", 1000, check=False)
+                if found["_rc"] == 0:
+                    window = found["_out"].split()
+            self.assertIsNotNone(window, "no saver window; the saver %s" % (
+                "is still running" if saver.poll() is None
+                else "ended with exit code %s" % saver.returncode))
             self.assertEqual(window[2:], self.screen_size())
             # Some slide must cover a good part of the black screen within a fade or two.
             lit, deadline = 0.0, time.time() + 30
