@@ -140,6 +140,7 @@ static double Psnr(const PhotoImage &a, const PhotoImage &b)
 struct Result {
     std::string name;
     int sourceWidth, sourceHeight;
+    PhotoFormat format;
     double ourSeconds, theirSeconds;
     double ourCpu, theirCpu;
     double ourPsnr, ourPsnrOwn, theirPsnr;
@@ -180,6 +181,7 @@ static int Measure(const std::string &path, int speed, Result *result)
         result->ourCpu = std::min(result->ourCpu, CpuSeconds(RUSAGE_SELF) - cpu);
         result->ourSeconds = std::min(result->ourSeconds, report.seconds);
     }
+    result->format = report.format;
     result->sourceWidth = report.sourceWidth;
     result->sourceHeight = report.sourceHeight;
     DibToRgb(dib, &ours);
@@ -244,7 +246,8 @@ int main(int argc, char **argv)
         ourPsnr += r.ourPsnr;
         theirPsnr += r.theirPsnr;
         better += r.ourPsnr >= r.theirPsnr;
-        if ((long long)r.sourceWidth * r.sourceHeight >= 11500000) {
+        if (r.format == PHOTO_FORMAT_JPEG &&
+            (long long)r.sourceWidth * r.sourceHeight >= 11500000) {
             large++;
             largeOurs += r.ourSeconds;
             largeWorst = std::max(largeWorst, r.ourSeconds);
@@ -258,8 +261,8 @@ int main(int argc, char **argv)
            "ImageMagick on %d of %zu\n",
            ours / n, theirs / n, theirs / ours, better, n);
     if (large)
-        printf("pictures of 12 megapixels or more: %d, ours %.3f s per slide on average, %.3f s "
-               "at most\n",
+        printf("JPEGs of 12 megapixels or more: %d, ours %.3f s per slide on average, %.3f s at "
+               "most\n",
                large, largeOurs / large, largeWorst);
     return 0;
 }

@@ -99,8 +99,9 @@ void PhotoOrient(PhotoImage *image, int orientation);
 // larger than the picture itself unless upscale is set. A 0 x 0 box keeps the size.
 void PhotoFitSize(int width, int height, int boxWidth, int boxHeight, int upscale, int *fitWidth,
                   int *fitHeight);
-// Resamples to width x height: area averaging where a side shrinks, linear interpolation where
-// it grows, with the edges clamped so that border pixels keep their full weight.
+// Resamples to width x height: a three-lobe Lanczos filter where a side shrinks (after area
+// averaging to twice the size where it shrinks more than threefold), linear interpolation where
+// it grows; beyond the edges the border pixels repeat.
 int PhotoResample(const PhotoImage *source, int width, int height, PhotoImage *result);
 
 // Reduces to at most 256 colours with dithering. indices gets width x height palette indices
