@@ -206,9 +206,13 @@ static LRESULT SlideshowOnMouseMove(HWND window, LPARAM position)
     return 0;
 }
 
+// Another window taking the activation ends the full-screen saver. A window that is already
+// hidden is losing the activation because it is being hidden or destroyed (by its own ending
+// or from outside); destroying it again from inside that would pull the window away under the
+// destruction in progress.
 static LRESULT SlideshowOnActivate(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    if (fullScreen && LOWORD(wParam) == WA_INACTIVE)
+    if (fullScreen && LOWORD(wParam) == WA_INACTIVE && IsWindowVisible(window))
         return SlideshowEnd(window);
     return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
 }

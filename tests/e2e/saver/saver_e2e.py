@@ -115,8 +115,10 @@ class Host:
     """saver-host running in the background, its output read line by line."""
 
     def __init__(self, *args):
-        self.process = subprocess.Popen([WINE, HOST] + [str(a) for a in args], stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        # Unbuffered: select() must see every line that has not been read yet.
+        self.process = subprocess.Popen([WINE, HOST] + [str(a) for a in args],
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL, bufsize=0)
         self.lines = []
 
     def wait_for(self, prefix, timeout=30):
@@ -162,7 +164,10 @@ class SaverEndToEnd(unittest.TestCase):
 
     def setUp(self):
         self.hosts = []
-        xdotool("mousemove", 512, 384)
+        # Through Wine, so that the position Wine reports at the saver's start is the pointer's
+        # real one even in a fresh prefix.
+        subprocess.run([WINE, HOST, "cursor", "512", "384"], check=True, timeout=60,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def tearDown(self):
         for host in self.hosts:

@@ -9,7 +9,7 @@
 //                                     is visible, keep the parent alive until the engine ends,
 //                                     then print EXIT n and CHILD_GONE 0/1
 //   saver-host click MS               post a left click to the preview child of that parent
-//   saver-host key VK                 press and release a key through the input queue
+//   saver-host cursor X Y             put the pointer at (X, Y), for Wine and for X alike
 //
 // Output lines are flushed at once, so a test can react to READY or SHOWN while the saver
 // runs.
@@ -189,27 +189,17 @@ static int CommandClick(DWORD timeout)
     return 1;
 }
 
-static int CommandKey(UINT key)
-{
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = (WORD)key;
-    inputs[1] = inputs[0];
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    return SendInput(2, inputs, sizeof(INPUT)) == 2 ? 0 : 1;
-}
-
 int main(int argc, char **argv)
 {
+    if (argc >= 4 && !strcmp(argv[1], "cursor"))
+        return SetCursorPos(atoi(argv[2]), atoi(argv[3])) ? 0 : 1;
     if (argc >= 4 && !strcmp(argv[1], "run"))
         return CommandRun((DWORD)atol(argv[2]), argv[3]);
     if (argc >= 4 && !strcmp(argv[1], "preview"))
         return CommandPreview((DWORD)atol(argv[2]), argv[3]);
     if (argc >= 3 && !strcmp(argv[1], "click"))
         return CommandClick((DWORD)atol(argv[2]));
-    if (argc >= 3 && !strcmp(argv[1], "key"))
-        return CommandKey((UINT)strtoul(argv[2], nullptr, 0));
     fprintf(stderr, "usage: saver-host run MS COMMAND_LINE | preview MS ENGINE | click MS | "
-                    "key VK\n");
+                    "cursor X Y\n");
     return 2;
 }
