@@ -164,6 +164,7 @@ class SetupEndToEnd(unittest.TestCase):
              installed_text("My Saver_2")),
             ("accents-at-the-ends", "\\xe9Sunset\\xe9", "Sunset", "Success",
              installed_text("Sunset")),
+            ("cut-to-79-characters", "N" * 85, "N" * 79, "Success", installed_text("N" * 79)),
             ("blanks-only", "     ", None, "Error", "No Screen Saver's Name"),
             ("hyphen", "My-Saver", None, "Error", BAD_NAME),
             ("dot", "My.Saver", None, "Error", BAD_NAME),
