@@ -137,12 +137,13 @@ static void PrintProgress(const PictureOptions *options, PictureRole role, const
     if (!options->verbose && !isatty(STDERR_FILENO))
         return;
     char colourText[32];
+    const char *plural = colours == 1 ? "" : "s";
     if (layout->bitCount == 24 && colours == 0)
         snprintf(colourText, sizeof colourText, "true colour");
     else if (layout->bitCount == 24)
-        snprintf(colourText, sizeof colourText, "%d colours (24 bits)", colours);
+        snprintf(colourText, sizeof colourText, "%d colour%s (24 bits)", colours, plural);
     else
-        snprintf(colourText, sizeof colourText, "%d colours", colours);
+        snprintf(colourText, sizeof colourText, "%d colour%s", colours, plural);
     fprintf(stderr, "%-7s %s: %s %dx%d -> %dx%dx%d, %s, %.2f s\n", RoleName(role), path, format,
             sourceWidth, sourceHeight, layout->width, layout->height, layout->bitCount, colourText,
             seconds);
