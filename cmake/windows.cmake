@@ -41,3 +41,8 @@ endif()
 if(GLIMMER_WIN64)
     include(cmake/wine-tests.cmake)
 endif()
+
+# Benchmark programs print figures; they are built with the x86_64 twin and run by hand.
+if(GLIMMER_WIN64 AND EXISTS ${CMAKE_SOURCE_DIR}/bench/render/CMakeLists.txt)
+    add_subdirectory(bench/render)
+endif()
