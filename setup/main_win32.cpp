@@ -123,8 +123,8 @@ static INT_PTR MainOnQueryNewPalette(HWND dialog)
     return TRUE;
 }
 
-extern "C" __declspec(dllexport) INT_PTR CALLBACK MainDlg(HWND dialog, UINT message,
-                                                          WPARAM wParam, LPARAM lParam)
+extern "C" __declspec(dllexport) INT_PTR CALLBACK
+    MainDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:

@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const int SLIDE_WIDTH = 800;
 const int SLIDE_HEIGHT = 600;
@@ -43,21 +44,42 @@ Image MakeImage(int width, int height)
     return image;
 }
 
-Rgb &At(Image &image, int x, int y) { return image.pixels[(size_t)y * image.width + x]; }
+Rgb &At(Image &image, int x, int y)
+{
+    return image.pixels[(size_t)y * image.width + x];
+}
 
 // ---- small maths -------------------------------------------------------------------------
 
-double Clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
-double Mix(double a, double b, double t) { return a + (b - a) * t; }
-Rgb MixRgb(Rgb a, Rgb b, double t) { return {Mix(a.r, b.r, t), Mix(a.g, b.g, t), Mix(a.b, b.b, t)}; }
-Rgb Scale(Rgb a, double f) { return {a.r * f, a.g * f, a.b * f}; }
-Rgb Add(Rgb a, Rgb b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
+double Clamp01(double v)
+{
+    return v < 0 ? 0 : (v > 1 ? 1 : v);
+}
+double Mix(double a, double b, double t)
+{
+    return a + (b - a) * t;
+}
+Rgb MixRgb(Rgb a, Rgb b, double t)
+{
+    return {Mix(a.r, b.r, t), Mix(a.g, b.g, t), Mix(a.b, b.b, t)};
+}
+Rgb Scale(Rgb a, double f)
+{
+    return {a.r * f, a.g * f, a.b * f};
+}
+Rgb Add(Rgb a, Rgb b)
+{
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
 double SmoothStep(double a, double b, double v)
 {
     double t = Clamp01((v - a) / (b - a));
     return t * t * (3 - 2 * t);
 }
-Rgb Hex(uint32_t c) { return {((c >> 16) & 255) / 255.0, ((c >> 8) & 255) / 255.0, (c & 255) / 255.0}; }
+Rgb Hex(uint32_t c)
+{
+    return {((c >> 16) & 255) / 255.0, ((c >> 8) & 255) / 255.0, (c & 255) / 255.0};
+}
 
 // Colour along a list of stops spread evenly over 0..1.
 Rgb Ramp(const uint32_t *stops, int count, double t)
@@ -74,7 +96,10 @@ uint32_t Hash(int x, int y, uint32_t seed)
     h = (h ^ (h >> 13)) * 1274126177u;
     return h ^ (h >> 16);
 }
-double Hash01(int x, int y, uint32_t seed) { return (Hash(x, y, seed) & 0xFFFFFF) / 16777216.0; }
+double Hash01(int x, int y, uint32_t seed)
+{
+    return (Hash(x, y, seed) & 0xFFFFFF) / 16777216.0;
+}
 
 double ValueNoise(double x, double y, uint32_t seed)
 {
@@ -110,7 +135,10 @@ double Ridge(double u, double base, double amplitude, double frequency, uint32_t
     return base - amplitude * (Fbm(u * frequency, 0.5, 6, seed) - 0.5) * 2;
 }
 
-Rgb SkyGradient(double v, const uint32_t *stops, int count) { return Ramp(stops, count, v); }
+Rgb SkyGradient(double v, const uint32_t *stops, int count)
+{
+    return Ramp(stops, count, v);
+}
 
 void MountainLake(Image &image)
 {
@@ -121,7 +149,7 @@ void MountainLake(Image &image)
             double u = (double)x / image.width, v = (double)y / image.height;
             bool water = v > horizon;
             double sv = water ? 2 * horizon - v : v; // mirrored for the reflection
-            if (water) // ripples shift the reflected point sideways
+            if (water)                               // ripples shift the reflected point sideways
                 u += 0.004 * std::sin(v * 420 + 3 * Fbm(u * 8, v * 60, 3, 9));
             Rgb c = SkyGradient(sv / horizon, sky, 5);
             double dx = (u - sunU) * image.width / image.height, dy = sv - sunV;
@@ -152,7 +180,8 @@ void MountainLake(Image &image)
                 }
             }
             if (water) {
-                c = Scale(MixRgb(c, Hex(0x1c3350), 0.25 + 0.5 * (v - horizon) / (1 - horizon)), 0.9);
+                c = Scale(MixRgb(c, Hex(0x1c3350), 0.25 + 0.5 * (v - horizon) / (1 - horizon)),
+                          0.9);
                 double path = std::exp(-std::fabs(u - sunU) * 30 / (1 + (v - horizon) * 8));
                 double glint = path * SmoothStep(0.62, 0.9, ValueNoise(u * 60, v * 700, 4));
                 c = Add(c, Scale(Hex(0xffe6c0), glint * 0.5));
@@ -182,7 +211,8 @@ void Mandelbrot(Image &image)
             }
             Rgb c{0, 0, 0};
             if (i < limit) {
-                double smooth = i + 1 - std::log(std::log(std::sqrt(zr * zr + zi * zi))) / std::log(2.0);
+                double smooth =
+                    i + 1 - std::log(std::log(std::sqrt(zr * zr + zi * zi))) / std::log(2.0);
                 c = Ramp(stops, 6, std::fmod(std::sqrt(smooth) * 0.18, 1.0));
             }
             At(image, x, y) = c;
@@ -223,11 +253,11 @@ void Plasma(Image &image)
     for (int y = 0; y < image.height; y++) {
         for (int x = 0; x < image.width; x++) {
             double u = (double)x / image.height * 6, v = (double)y / image.height * 6;
-            double p = std::sin(u) + std::sin((v + u) * 0.7) + std::sin(std::sqrt(
-                           (u - 5) * (u - 5) + (v - 3) * (v - 3)) * 1.8) +
+            double p = std::sin(u) + std::sin((v + u) * 0.7) +
+                       std::sin(std::sqrt((u - 5) * (u - 5) + (v - 3) * (v - 3)) * 1.8) +
                        std::sin(std::sqrt(u * u + v * v) * 1.1 + 1);
-            static const uint32_t stops[] = {0x0b3d4a, 0x1f7a7a, 0xf2c14e, 0xf78154, 0x8e2c5a,
-                                             0x0b3d4a};
+            static const uint32_t stops[] = {0x0b3d4a, 0x1f7a7a, 0xf2c14e,
+                                             0xf78154, 0x8e2c5a, 0x0b3d4a};
             double t = 0.5 + 0.5 * std::sin(p * 1.3 + 2 * Fbm(u * 0.6, v * 0.6, 4, 131));
             At(image, x, y) = Ramp(stops, 6, t);
         }
@@ -253,7 +283,8 @@ void DesertDunes(Image &image)
                     // lit face toward the sun, shadowed lee side behind the crest
                     double slope = std::cos(u * (5 + d * 1.7) + d * 1.3);
                     double light = 0.65 + 0.35 * slope;
-                    double ripples = 0.04 * std::sin((u * 300 + v * 80) + 6 * Fbm(u * 6, v * 6, 2, d));
+                    double ripples =
+                        0.04 * std::sin((u * 300 + v * 80) + 6 * Fbm(u * 6, v * 6, 2, d));
                     Rgb sand = MixRgb(Hex(0xd9a066), Hex(0xf3c98b), light);
                     c = Scale(sand, 0.75 + 0.25 * (d / 4.0) + ripples);
                 }
@@ -285,7 +316,8 @@ void Aurora(Image &image)
                     c = Add(c, Scale(glow, f * rays * (band ? 0.6 : 0.9)));
                 }
             }
-            double hill = 0.82 - 0.06 * std::sin(u * 3.2 + 0.5) - 0.05 * (Fbm(u * 6, 0, 5, 51) - 0.5);
+            double hill =
+                0.82 - 0.06 * std::sin(u * 3.2 + 0.5) - 0.05 * (Fbm(u * 6, 0, 5, 51) - 0.5);
             if (v > hill)
                 c = Hex(0x03060a);
             // pine trees on the ridge
@@ -362,8 +394,7 @@ void IslandMap(Image &image)
             Rgb c;
             if (h < 0.28) {
                 c = Ramp(deep, 3, h / 0.28);
-                double wave = 0.04 * SmoothStep(0.24, 0.28, h) *
-                              (0.5 + 0.5 * std::sin(h * 400));
+                double wave = 0.04 * SmoothStep(0.24, 0.28, h) * (0.5 + 0.5 * std::sin(h * 400));
                 c = Add(c, Scale(Hex(0xffffff), wave));
             } else {
                 c = Ramp(land, 5, (h - 0.28) / 0.32);
@@ -444,8 +475,8 @@ void Galaxy(Image &image)
             double r = std::hypot(dx, dy), a = std::atan2(dy, dx);
             double arm = std::cos(2 * (a - std::log(r + 1e-3) * 2.6));
             double dust = Fbm(dx * 4 + 5, dy * 4 + 5, 5, 91);
-            double disc = std::exp(-r * 1.6) * (0.35 + 0.65 * SmoothStep(0.1, 1, arm)) *
-                          (0.6 + 0.8 * dust);
+            double disc =
+                std::exp(-r * 1.6) * (0.35 + 0.65 * SmoothStep(0.1, 1, arm)) * (0.6 + 0.8 * dust);
             double core = std::exp(-r * 9);
             Rgb c = Add(Scale(Hex(0x6f8dff), disc * 1.2), Scale(Hex(0xffe3b0), core * 1.6));
             c = Add(c, Scale(Hex(0xff7fb0), disc * SmoothStep(0.7, 0.9, dust) * 0.8));
@@ -536,8 +567,8 @@ Rgb LogoSample(double x, double y)
             c = y > peak1 && x < 150 ? Hex(0x2b1b3f) : Hex(0x3d2456);
         if (y > 118) { // water: bands of the sky's colours
             double band = std::sin((y - 118) * 0.9) * 0.5 + 0.5;
-            c = MixRgb(Hex(0x2a1f4a), Hex(0xfdbb2d), band * std::exp(-std::fabs(x - cx) / 30) *
-                                                        std::exp(-(y - 118) / 40));
+            c = MixRgb(Hex(0x2a1f4a), Hex(0xfdbb2d),
+                       band * std::exp(-std::fabs(x - cx) / 30) * std::exp(-(y - 118) / 40));
         }
     }
     return c;
@@ -561,7 +592,10 @@ Image Logo()
 
 // ---- reduction to 256 colours ------------------------------------------------------------
 
-uint8_t ToByte(double v) { return (uint8_t)std::lround(Clamp01(v) * 255); }
+uint8_t ToByte(double v)
+{
+    return (uint8_t)std::lround(Clamp01(v) * 255);
+}
 
 struct Box {
     std::vector<uint32_t> colours; // 15-bit keys present in the box
@@ -646,7 +680,8 @@ std::vector<uint8_t> Dither(const Image &image, const std::vector<uint8_t> &pale
         if (nearest[key] < 0) {
             int best = 0, bestD = 1 << 30;
             for (int i = 0; i < 256; i++) {
-                int dr = r - palette[i * 3], dg = g - palette[i * 3 + 1], db = b - palette[i * 3 + 2];
+                int dr = r - palette[i * 3], dg = g - palette[i * 3 + 1],
+                    db = b - palette[i * 3 + 2];
                 int d = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
                 if (d < bestD) {
                     bestD = d;
@@ -742,8 +777,8 @@ int Write8Bit(const std::string &path, const Image &image, int fullTable)
     std::vector<uint8_t> palette = MedianCut(image);
     std::vector<uint8_t> indices = Dither(image, palette);
     uint32_t stride = ((uint32_t)image.width + 3) & ~3u;
-    std::vector<uint8_t> b = BmpHeaders(image.width, image.height, 8, fullTable ? 0 : 256, 1024,
-                                        stride * image.height);
+    std::vector<uint8_t> b =
+        BmpHeaders(image.width, image.height, 8, fullTable ? 0 : 256, 1024, stride * image.height);
     for (int i = 0; i < 256; i++) { // RGBQUAD: blue, green, red, reserved
         b.push_back(palette[i * 3 + 2]);
         b.push_back(palette[i * 3 + 1]);
@@ -785,9 +820,9 @@ int main(int argc, char **argv)
     }
     std::string dir = argv[1];
     typedef void (*Scene)(Image &);
-    static const Scene slides[SLIDE_COUNT] = {MountainLake, Mandelbrot,  Julia,     SunsetSea,
-                                              IslandMap,    Aurora,      Newton,    DesertDunes,
-                                              Galaxy,       RollingHills, Fern,     Plasma};
+    static const Scene slides[SLIDE_COUNT] = {MountainLake, Mandelbrot,   Julia,  SunsetSea,
+                                              IslandMap,    Aurora,       Newton, DesertDunes,
+                                              Galaxy,       RollingHills, Fern,   Plasma};
     Image preview = MakeImage(SLIDE_WIDTH, SLIDE_HEIGHT);
     Preview(preview);
     if (!Write8Bit(dir + "/preview.bmp", preview, 1))

@@ -31,7 +31,10 @@ static DWORD TimeoutArgument(int argc, char **argv, int index)
     return argc > index ? (DWORD)strtoul(argv[index], nullptr, 10) : DEFAULT_TIMEOUT;
 }
 
-static HWND FindDialog(const char *caption) { return FindWindowA("#32770", caption); }
+static HWND FindDialog(const char *caption)
+{
+    return FindWindowA("#32770", caption);
+}
 
 static HWND WaitDialog(const char *caption, DWORD timeout)
 {
@@ -219,7 +222,8 @@ int main(int argc, char **argv)
         return 0;
     }
     if (!strcmp(command, "click")) {
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     (LPARAM)GetDlgItem(dialog, id));
         return 0;
     }
     if (!strcmp(command, "key"))

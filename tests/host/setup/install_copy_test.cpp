@@ -9,12 +9,14 @@
 #include "payload.h"
 #include "test_payload.h"
 
-namespace {
+namespace
+{
 
 const size_t NOTHING = (size_t)-2; // the saver file stays empty
 
-class InstallCopy : public ::testing::Test {
-protected:
+class InstallCopy : public ::testing::Test
+{
+  protected:
     std::string dir, payloadPath, saverPath;
 
     void SetUp() override

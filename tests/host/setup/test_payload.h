@@ -27,7 +27,10 @@ inline void PutLe32(uint8_t *p, uint32_t v)
         p[i] = (uint8_t)(v >> (8 * i));
 }
 
-inline Bytes TextBytes(const char *text) { return Bytes(text, text + strlen(text) + 1); }
+inline Bytes TextBytes(const char *text)
+{
+    return Bytes(text, text + strlen(text) + 1);
+}
 
 // Bytes of a given length with a recognisable pattern.
 inline Bytes PatternBytes(size_t size, uint8_t seed)

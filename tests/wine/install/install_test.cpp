@@ -12,7 +12,8 @@
 #include "test_payload.h"
 #include "text.h"
 
-namespace {
+namespace
+{
 
 const char SAVER_NAME[] = "Glimmer Wine Test";
 
@@ -32,8 +33,8 @@ std::string SettingsKey()
 void SettingsKeyCreate()
 {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0,
-                              KEY_WRITE, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0, KEY_WRITE,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const BYTE configuration[12] = {0, 1, 0, 0, 100, 0, 0, 0, 0x10, 0x27, 0, 0};
     RegSetValueExA(key, "Configuration", 0, REG_BINARY, configuration, sizeof configuration);
@@ -43,8 +44,7 @@ void SettingsKeyCreate()
 bool SettingsKeyExists()
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -58,8 +58,9 @@ void ExpectMessage(int severity, const char *caption, const std::string &text)
     EXPECT_EQ(std::string(AppMessage.text), text);
 }
 
-class Install : public ::testing::Test {
-protected:
+class Install : public ::testing::Test
+{
+  protected:
     std::string saverPath, payloadPath;
 
     void SetUp() override
@@ -274,8 +275,8 @@ TEST_F(Install, RefusedWhenThePlatformIsNotWindows95)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     DWORD exitCode = 99;
-    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                       &startup, &process)) {
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                       &process)) {
         WaitForSingleObject(process.hProcess, 60000);
         GetExitCodeProcess(process.hProcess, &exitCode);
         CloseHandle(process.hThread);

@@ -14,7 +14,8 @@
 #include "setup_ids.h"
 #include "ui.h"
 
-namespace {
+namespace
+{
 
 // A 24-bit Dib of one colour, rows bottom-up.
 void SolidDib(Blob *blob, int width, int height, BYTE red, BYTE green, BYTE blue)
@@ -40,8 +41,9 @@ void SolidDib(Blob *blob, int width, int height, BYTE red, BYTE green, BYTE blue
     memcpy(blob->data, data.data(), data.size());
 }
 
-class MainDialog : public ::testing::Test {
-protected:
+class MainDialog : public ::testing::Test
+{
+  protected:
     HWND dialog = nullptr;
 
     static void SetUpTestSuite()

@@ -6,14 +6,18 @@
 
 #include "setup_ids.h"
 
-namespace {
+namespace
+{
 
 // Reads a dialog template's fields in order: words, and the name-or-ordinal strings.
 struct TemplateCursor {
     const WORD *p;
 };
 
-WORD NextWord(TemplateCursor *c) { return *c->p++; }
+WORD NextWord(TemplateCursor *c)
+{
+    return *c->p++;
+}
 DWORD NextDword(TemplateCursor *c)
 {
     DWORD low = NextWord(c);
@@ -116,8 +120,8 @@ TEST(MainTemplate, CarriesOneSixteenColourIcon)
     const BYTE *directory = (const BYTE *)LockResource(LoadResource(nullptr, group));
     EXPECT_EQ(directory[4] | directory[5] << 8, 1); // one image
     const BYTE *entry = directory + 6;
-    EXPECT_EQ(entry[0], 32); // width
-    EXPECT_EQ(entry[1], 32); // height
-    EXPECT_EQ(entry[2], 16); // colours
+    EXPECT_EQ(entry[0], 32);                // width
+    EXPECT_EQ(entry[1], 32);                // height
+    EXPECT_EQ(entry[2], 16);                // colours
     EXPECT_EQ(entry[6] | entry[7] << 8, 4); // bits per pixel
 }
