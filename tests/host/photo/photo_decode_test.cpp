@@ -158,27 +158,39 @@ TEST(PhotoDecode, AlphaIsComposedOverBlack)
     }
 }
 
-TEST(PhotoDecode, GifTakesTheFirstFrameOnItsScreen)
+TEST(PhotoDecode, AnimationGivesItsFirstFrameOnItsCanvas)
 {
-    // Two frames; the first covers only part of a larger logical screen, the rest is black.
+    // Two frames; the first covers only part of a larger canvas, the rest is black.
+    struct Row {
+        const char *name;
+        const char *file;
+        const char *options;
+    };
+    static const Row rows[] = {
+        {"gif", "animated.gif", ""},
+        {"webp", "animated.webp", "-define webp:lossless=true"},
+    };
     PhotoImage first = MakeImage(37, 23, FillPattern);
     PhotoImage second = MakeImage(37, 23, [](int, int, unsigned char *p) { p[0] = 255; });
     std::string a = WriteNetpbm("frame1.ppm", first);
     std::string b = WriteNetpbm("frame2.ppm", second);
-    std::string gif = FixturePath("animated.gif");
-    ASSERT_TRUE(Convert("-dispose none -page 50x40+5+7 '" + a + "' -page 50x40+0+0 '" + b + "' '" +
-                        gif + "'"));
-    PhotoImage image;
-    PhotoInfo info;
-    std::string error;
-    ASSERT_TRUE(Decode(gif, &image, &info, &error)) << error;
-    ASSERT_EQ(50, image.width);
-    ASSERT_EQ(40, image.height);
     PhotoImage expected = MakeImage(50, 40, [](int, int, unsigned char *) {});
     for (int y = 0; y < 23; y++)
         for (int x = 0; x < 37; x++)
             FillPattern(x, y, &expected.rgb[((y + 7) * 50 + x + 5) * 3]);
-    EXPECT_EQ(0, MaxDifference(expected, image));
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string path = FixturePath(row.file);
+        ASSERT_TRUE(Convert("-background none -dispose none -page 50x40+5+7 '" + a +
+                            "' -page 50x40+0+0 '" + b + "' " + row.options + " '" + path + "'"));
+        PhotoImage image;
+        PhotoInfo info;
+        std::string error;
+        ASSERT_TRUE(Decode(path, &image, &info, &error)) << error;
+        ASSERT_EQ(50, image.width);
+        ASSERT_EQ(40, image.height);
+        EXPECT_EQ(0, MaxDifference(expected, image));
+    }
 }
 
 } // namespace
