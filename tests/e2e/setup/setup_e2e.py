@@ -38,7 +38,8 @@ def driver(*args, check=True):
     result = subprocess.run([WINE, DRIVER] + [str(a) for a in args], capture_output=True,
                             text=True, errors="replace", timeout=60)
     if check and result.returncode != 0:
-        raise AssertionError("driver %s failed: %s" % (args, result.stderr.strip()))
+        raise AssertionError("driver %s failed with exit code %d: %s" % (
+            args, result.returncode, result.stderr.strip()))
     values = {}
     for line in result.stdout.replace("\r", "").splitlines():
         key, _, value = line.partition("=")
