@@ -16,6 +16,8 @@ int32_t bannerOn;
 char launchKey;
 const char *SlideshowPayloadPath = nullptr;
 
+static_assert(sizeof address == sizeof(SaverOptions::address), "one address size throughout");
+
 void DrawScreenPicture(HWND window, HDC dc, const Blob *picture, int x, int y, int intensity,
                        int slide)
 {
