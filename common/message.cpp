@@ -14,13 +14,13 @@ static const unsigned ICON_INFORMATION = 0x40; // MB_ICONINFORMATION
 static const char *SeverityCaption(int severity)
 {
     switch (severity) {
-    case SEVERITY_INFORMATION:
+    case SeverityInformation:
         return "Information";
-    case SEVERITY_WARNING:
+    case SeverityWarning:
         return "Warning";
-    case SEVERITY_ERROR:
+    case SeverityError:
         return "Error";
-    case SEVERITY_BUG:
+    case SeverityBug:
         return "Bug";
     default:
         return nullptr;
@@ -30,12 +30,12 @@ static const char *SeverityCaption(int severity)
 unsigned MessageIconStyle(int severity)
 {
     switch (severity) {
-    case SEVERITY_INFORMATION:
+    case SeverityInformation:
         return ICON_INFORMATION;
-    case SEVERITY_WARNING:
+    case SeverityWarning:
         return ICON_EXCLAMATION;
-    case SEVERITY_ERROR:
-    case SEVERITY_BUG:
+    case SeverityError:
+    case SeverityBug:
         return ICON_HAND;
     default:
         return ICON_QUESTION;
@@ -95,7 +95,7 @@ void SetMessageCaption(MessageSlot *slot, const char *caption)
 
 void ClearMessage(MessageSlot *slot)
 {
-    slot->severity = SEVERITY_NONE;
+    slot->severity = SeverityNone;
     free(slot->caption);
     slot->caption = nullptr;
     free(slot->text);

@@ -4,11 +4,11 @@
 #include <stdint.h>
 
 enum Severity {
-    SEVERITY_NONE = 0,
-    SEVERITY_INFORMATION = 1,
-    SEVERITY_WARNING = 2,
-    SEVERITY_ERROR = 3,
-    SEVERITY_BUG = 4 // the program's own data are damaged
+    SeverityNone = 0,
+    SeverityInformation = 1,
+    SeverityWarning = 2,
+    SeverityError = 3,
+    SeverityBug = 4 // the program's own data are damaged
 };
 
 struct MessageSlot {

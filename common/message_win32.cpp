@@ -5,7 +5,7 @@
 
 int DisplayMessage(MessageSlot *slot)
 {
-    if (slot->severity == SEVERITY_NONE)
+    if (slot->severity == SeverityNone)
         return 0;
     return MessageBoxA((HWND)slot->owner, slot->text ? slot->text : "",
                        slot->caption ? slot->caption : "",

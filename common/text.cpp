@@ -42,7 +42,7 @@ static int IsSaverNameCharacter(char c)
 int ValidateSaverName(const char *name)
 {
     if (name == nullptr || name[0] == '\0') {
-        SetMessage(&AppMessage, nullptr, "No Screen Saver's Name", SEVERITY_ERROR);
+        SetMessage(&AppMessage, nullptr, "No Screen Saver's Name", SeverityError);
         return 1;
     }
     for (const char *c = name; *c; ++c) {
@@ -50,7 +50,7 @@ int ValidateSaverName(const char *name)
             SetMessage(&AppMessage, nullptr,
                        "The screen saver's name can only contain\n"
                        "letters, digits, underscores, and spaces.",
-                       SEVERITY_ERROR);
+                       SeverityError);
             return 1;
         }
     }

@@ -19,13 +19,13 @@ static const char INSTALLED[] = "%s has been installed. You can now select\n"
 
 static int MissingData()
 {
-    SetMessage(&AppMessage, nullptr, MISSING_DATA, SEVERITY_BUG);
+    SetMessage(&AppMessage, nullptr, MISSING_DATA, SeverityBug);
     return 0;
 }
 
 static int WriteFailed(const char *saverPath)
 {
-    SetMessage(&AppMessage, CANT_WRITE, saverPath, SEVERITY_ERROR);
+    SetMessage(&AppMessage, CANT_WRITE, saverPath, SeverityError);
     return 0;
 }
 
@@ -83,7 +83,7 @@ int InstallWriteSaver(const char *saverPath, const char *name)
 {
     FILE *out = fopen(saverPath, "wb");
     if (!out) {
-        SetMessage(&AppMessage, CANT_CREATE, saverPath, SEVERITY_ERROR);
+        SetMessage(&AppMessage, CANT_CREATE, saverPath, SeverityError);
         return 0;
     }
     Blob blob;
@@ -97,7 +97,7 @@ int InstallWriteSaver(const char *saverPath, const char *name)
         return 0;
     if (!closed)
         return WriteFailed(saverPath);
-    SetMessage(&AppMessage, INSTALLED, name, SEVERITY_INFORMATION);
+    SetMessage(&AppMessage, INSTALLED, name, SeverityInformation);
     SetMessageCaption(&AppMessage, "Success");
     return 1;
 }

@@ -1,8 +1,7 @@
 // Install and uninstall on Windows: the platform test, the system directory, the existing file
 // and the saver's settings key.
 #include <windows.h>
-// winerror.h defines SEVERITY_ERROR as an HRESULT bit; here it is the message severity.
-#undef SEVERITY_ERROR
+// winerror.h defines SeverityError as an HRESULT bit; here it is the message severity.
 
 #include "install.h"
 #include "message.h"
@@ -59,16 +58,16 @@ static void CannotInstall(const char *format, const char *argument, int severity
 void InstallSaver(const char *name)
 {
     if (!PlatformIsWindows95()) {
-        CannotInstall(nullptr, WINDOWS_95_ONLY, SEVERITY_ERROR);
+        CannotInstall(nullptr, WINDOWS_95_ONLY, SeverityError);
         return;
     }
     char path[PATH_CAPACITY];
     if (!GetSaverPath(path, name)) {
-        SetMessage(&AppMessage, "Can't Create %s", path, SEVERITY_ERROR);
+        SetMessage(&AppMessage, "Can't Create %s", path, SeverityError);
         return;
     }
     if (SaverFileExists(path)) {
-        CannotInstall(ALREADY_INSTALLED, name, SEVERITY_WARNING);
+        CannotInstall(ALREADY_INSTALLED, name, SeverityWarning);
         return;
     }
     // The old settings go before the new file is made, whatever becomes of it.
@@ -81,10 +80,10 @@ void UninstallSaver(const char *name)
     char path[PATH_CAPACITY];
     if (GetSaverPath(path, name) && DeleteFileA(path)) {
         SettingsKeyDelete(name);
-        SetMessage(&AppMessage, nullptr, REMOVED, SEVERITY_INFORMATION);
+        SetMessage(&AppMessage, nullptr, REMOVED, SeverityInformation);
         SetMessageCaption(&AppMessage, "Success");
         return;
     }
-    SetMessage(&AppMessage, NOT_FOUND, name, SEVERITY_WARNING);
+    SetMessage(&AppMessage, NOT_FOUND, name, SeverityWarning);
     SetMessageCaption(&AppMessage, "Cannot Uninstall");
 }

@@ -1,7 +1,6 @@
 // The installer's entry, its "Main" dialog and the picture control that shows the preview.
 #include <windows.h>
-// winerror.h defines SEVERITY_ERROR as an HRESULT bit; here it is the message severity.
-#undef SEVERITY_ERROR
+// winerror.h defines SeverityError as an HRESULT bit; here it is the message severity.
 
 #include "dib.h"
 #include "install.h"
@@ -89,7 +88,7 @@ static INT_PTR MainOnInstallCommand(HWND dialog, int id)
         SetCursor(kept);
     }
     DisplayMessage(&AppMessage);
-    if (AppMessage.severity <= SEVERITY_INFORMATION)
+    if (AppMessage.severity <= SeverityInformation)
         EndDialog(dialog, id);
     return TRUE;
 }
@@ -110,7 +109,7 @@ static INT_PTR MainOnCommand(HWND dialog, int id)
 static INT_PTR MainOnPayloadMissing(HWND dialog)
 {
     SetMessageOwner(&AppMessage, dialog);
-    SetMessage(&AppMessage, nullptr, MISSING_DATA, SEVERITY_BUG);
+    SetMessage(&AppMessage, nullptr, MISSING_DATA, SeverityBug);
     DisplayMessage(&AppMessage);
     EndDialog(dialog, IDCANCEL);
     return TRUE;

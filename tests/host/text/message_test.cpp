@@ -36,7 +36,7 @@ TEST_F(Slot, FormatTable)
 {
     for (const FormatRow &row : FORMAT_ROWS) {
         SCOPED_TRACE(row.name);
-        SetMessage(&slot, row.format, row.argument, SEVERITY_ERROR);
+        SetMessage(&slot, row.format, row.argument, SeverityError);
         EXPECT_STREQ(slot.text, row.expected);
     }
 }
@@ -69,7 +69,7 @@ TEST_F(Slot, CaptionAndIconBySeverity)
 
 TEST_F(Slot, CaptionCanBeReplacedAfterwards)
 {
-    SetMessage(&slot, nullptr, "Installed.", SEVERITY_INFORMATION);
+    SetMessage(&slot, nullptr, "Installed.", SeverityInformation);
     SetMessageCaption(&slot, "Success");
     EXPECT_STREQ(slot.caption, "Success");
     EXPECT_STREQ(slot.text, "Installed.");
@@ -80,10 +80,10 @@ TEST_F(Slot, CaptionCanBeReplacedAfterwards)
 // The slot's own texts may be handed back in; they must be read before they are freed.
 TEST_F(Slot, OwnTextAsArgumentAndCaption)
 {
-    SetMessage(&slot, nullptr, "inner", SEVERITY_WARNING);
-    SetMessage(&slot, "outer(%s)", slot.text, SEVERITY_WARNING);
+    SetMessage(&slot, nullptr, "inner", SeverityWarning);
+    SetMessage(&slot, "outer(%s)", slot.text, SeverityWarning);
     EXPECT_STREQ(slot.text, "outer(inner)");
-    SetMessage(&slot, slot.text, "ignored", SEVERITY_WARNING);
+    SetMessage(&slot, slot.text, "ignored", SeverityWarning);
     EXPECT_STREQ(slot.text, "outer(inner)");
     SetMessageCaption(&slot, slot.caption);
     EXPECT_STREQ(slot.caption, "Warning");
@@ -91,7 +91,7 @@ TEST_F(Slot, OwnTextAsArgumentAndCaption)
 
 TEST_F(Slot, TextIsAllocatedToFit)
 {
-    SetMessage(&slot, "<%s>", "abc", SEVERITY_ERROR);
+    SetMessage(&slot, "<%s>", "abc", SeverityError);
     // Writing the whole of the text is within its allocation (the sanitizer checks).
     memset(slot.text, 'z', strlen(slot.text));
     EXPECT_EQ(strlen(slot.text), 5u);
@@ -101,18 +101,18 @@ TEST_F(Slot, ClearAndOwner)
 {
     int window;
     slot.owner = &window;
-    SetMessage(&slot, nullptr, "x", SEVERITY_BUG);
+    SetMessage(&slot, nullptr, "x", SeverityBug);
     ClearMessage(&slot);
-    EXPECT_EQ(slot.severity, SEVERITY_NONE);
+    EXPECT_EQ(slot.severity, SeverityNone);
     EXPECT_EQ(slot.text, nullptr);
     EXPECT_EQ(slot.caption, nullptr);
     EXPECT_EQ(slot.owner, &window) << "clearing keeps the owner";
 
     int other;
-    SetMessage(&slot, nullptr, "y", SEVERITY_ERROR);
+    SetMessage(&slot, nullptr, "y", SeverityError);
     SetMessageOwner(&slot, &other);
     EXPECT_EQ(slot.owner, &other);
-    EXPECT_EQ(slot.severity, SEVERITY_NONE);
+    EXPECT_EQ(slot.severity, SeverityNone);
     EXPECT_EQ(slot.text, nullptr);
     EXPECT_EQ(slot.caption, nullptr);
 }

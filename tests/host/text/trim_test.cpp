@@ -86,16 +86,16 @@ TEST(ValidateSaverName, Table)
     for (const NameRow &row : NAME_ROWS) {
         SCOPED_TRACE(row.name);
         // A message already pending must survive an accepted name.
-        SetMessage(&AppMessage, nullptr, "earlier", SEVERITY_WARNING);
+        SetMessage(&AppMessage, nullptr, "earlier", SeverityWarning);
         int faulty = ValidateSaverName(row.saverName);
         if (row.message == nullptr) {
             EXPECT_EQ(faulty, 0);
             EXPECT_STREQ(AppMessage.text, "earlier");
-            EXPECT_EQ(AppMessage.severity, SEVERITY_WARNING);
+            EXPECT_EQ(AppMessage.severity, SeverityWarning);
         } else {
             EXPECT_NE(faulty, 0);
             EXPECT_STREQ(AppMessage.text, row.message);
-            EXPECT_EQ(AppMessage.severity, SEVERITY_ERROR);
+            EXPECT_EQ(AppMessage.severity, SeverityError);
             EXPECT_STREQ(AppMessage.caption, "Error");
         }
     }

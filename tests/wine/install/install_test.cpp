@@ -1,7 +1,6 @@
 // InstallSaver and UninstallSaver against the prefix's real system directory and registry: the
 // file they write or delete, the settings key they delete or leave, and the one message.
 #include <windows.h>
-#undef SEVERITY_ERROR // winerror.h's HRESULT bit, not the message severity
 #include <gtest/gtest.h>
 #include <string>
 

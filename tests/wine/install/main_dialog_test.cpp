@@ -2,7 +2,6 @@
 // installer's own template: a missing payload, the colour messages, the palette answer and
 // the preview painted into the control.
 #include <windows.h>
-#undef SEVERITY_ERROR // winerror.h's HRESULT bit, not the message severity
 #include <gtest/gtest.h>
 #include <string.h>
 #include <vector>

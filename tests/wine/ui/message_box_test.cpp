@@ -120,13 +120,13 @@ TEST_F(MessageBoxTest, NameRuleMessageWithoutOwner)
 
 TEST_F(MessageBoxTest, NothingShownOnceCleared)
 {
-    SetMessage(&slot, nullptr, "pending", SEVERITY_ERROR);
+    SetMessage(&slot, nullptr, "pending", SeverityError);
     SetMessageOwner(&slot, owner);
     int result = -1;
     EXPECT_FALSE(Display(&slot, &result));
     EXPECT_EQ(result, 0);
 
-    SetMessage(&slot, nullptr, "pending", SEVERITY_WARNING);
+    SetMessage(&slot, nullptr, "pending", SeverityWarning);
     ClearMessage(&slot);
     EXPECT_FALSE(Display(&slot, &result));
     EXPECT_EQ(result, 0);
