@@ -44,4 +44,5 @@ export DISPLAY=$(cat "$tmp/d24")
 export GLIMMER_DISPLAY8=$(cat "$tmp/d8")
 echo "Xvfb: 24-bit on $DISPLAY, 8-bit on $GLIMMER_DISPLAY8"
 
-ctest --test-dir "$BUILD" --output-on-failure -j2 "$@"
+# One test at a time: the Wine tests share one prefix, its registry and its system directory.
+ctest --test-dir "$BUILD" --output-on-failure "$@"
