@@ -3,22 +3,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include "dib.h"
 
-static const int DIB_HEADER_SIZE = 40;
 // Entries in the colour table of an 8-bit Dib.
 static const int DIB_TABLE_ENTRIES = 256;
-
-static void PutLittle16(unsigned char *p, uint16_t value)
-{
-    p[0] = (unsigned char)value;
-    p[1] = (unsigned char)(value >> 8);
-}
-
-static void PutLittle32(unsigned char *p, uint32_t value)
-{
-    for (int i = 0; i < 4; i++)
-        p[i] = (unsigned char)(value >> (8 * i));
-}
 
 // Sizes dib for header, table and rows and fills the header; returns the row length in bytes.
 static size_t DibStart(int width, int height, int bits, std::vector<unsigned char> *dib)
@@ -28,14 +16,14 @@ static size_t DibStart(int width, int height, int bits, std::vector<unsigned cha
     size_t imageBytes = rowBytes * height;
     dib->assign(DIB_HEADER_SIZE + 4 * tableEntries + imageBytes, 0);
     unsigned char *h = dib->data();
-    PutLittle32(h, DIB_HEADER_SIZE);
-    PutLittle32(h + 4, (uint32_t)width);
-    PutLittle32(h + 8, (uint32_t)height); // positive: rows bottom-up
-    PutLittle16(h + 12, 1);               // planes
-    PutLittle16(h + 14, (uint16_t)bits);
-    PutLittle32(h + 16, 0); // BI_RGB
-    PutLittle32(h + 20, (uint32_t)imageBytes);
-    PutLittle32(h + 32, (uint32_t)tableEntries); // colours used
+    WriteLe32(h, DIB_HEADER_SIZE);
+    WriteLe32(h + 4, (uint32_t)width);
+    WriteLe32(h + 8, (uint32_t)height); // positive: rows bottom-up
+    WriteLe16(h + 12, 1);               // planes
+    WriteLe16(h + 14, (uint16_t)bits);
+    WriteLe32(h + 16, 0); // BI_RGB
+    WriteLe32(h + 20, (uint32_t)imageBytes);
+    WriteLe32(h + 32, (uint32_t)tableEntries); // colours used
     return rowBytes;
 }
 
