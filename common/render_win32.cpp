@@ -181,13 +181,15 @@ void DibDraw(const Blob *blob, HDC dc, int x, int y, int w, int h, int intensity
     if (bitmap == nullptr)
         return;
     HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
     BITMAP size;
-    GetObjectA(bitmap, sizeof size, &size);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, x, y, w + 1, h + 1, memory, 0, 0, size.bmWidth, size.bmHeight,
-               intensity != 0 ? SRCCOPY : BLACKNESS);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
+    if (memory != nullptr && GetObjectA(bitmap, sizeof size, &size) != 0) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, x, y, w + 1, h + 1, memory, 0, 0, size.bmWidth, size.bmHeight,
+                   intensity != 0 ? SRCCOPY : BLACKNESS);
+        SelectObject(memory, previous);
+    }
+    if (memory != nullptr)
+        DeleteDC(memory);
     DeleteObject(bitmap);
 }

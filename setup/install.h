@@ -5,6 +5,8 @@
 // The file whose payload an install reads: nullptr for the running program's own file. Tests
 // point it at a container of their own.
 extern const char *InstallPayloadPath;
+// The message of a missing or damaged payload, shown by the dialog and by the install.
+extern const char MISSING_DATA[];
 
 // The saver path: directory, a backslash unless it already ends in one, name and ".scr", into a
 // buffer of PATH_CAPACITY characters. A nullptr or empty directory stands for

@@ -10,7 +10,7 @@
 
 const char *InstallPayloadPath = nullptr;
 
-static const char MISSING_DATA[] = "This .EXE File is Missing Critical Data";
+const char MISSING_DATA[] = "This .EXE File is Missing Critical Data";
 static const char CANT_CREATE[] = "Can't Create %s";
 static const char CANT_WRITE[] = "Can't Write to %s";
 static const char INSTALLED[] = "%s has been installed. You can now select\n"

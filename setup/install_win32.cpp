@@ -1,7 +1,6 @@
 // Install and uninstall on Windows: the platform test, the system directory, the existing file
 // and the saver's settings key.
 #include <windows.h>
-// winerror.h defines SeverityError as an HRESULT bit; here it is the message severity.
 
 #include "install.h"
 #include "message.h"

@@ -1,6 +1,5 @@
 // The installer's entry, its "Main" dialog and the picture control that shows the preview.
 #include <windows.h>
-// winerror.h defines SeverityError as an HRESULT bit; here it is the message severity.
 
 #include "dib.h"
 #include "install.h"
@@ -15,7 +14,6 @@
 // Constant-initialised: empty before any code of the program runs.
 Blob PreviewPicture = {BlobKind::End, 0, nullptr};
 
-static const char MISSING_DATA[] = "This .EXE File is Missing Critical Data";
 
 // ---- the picture control -----------------------------------------------------------------
 
