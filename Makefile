@@ -4,7 +4,7 @@
 #   make BUILD=dir       use another build folder (its dist/ then lies inside it)
 BUILD ?= build
 JOBS ?= 2
-ifeq ($(BUILD),build)
+ifeq ($(abspath $(BUILD)),$(abspath build))
 DIST ?= dist
 else
 DIST ?= $(BUILD)/dist
