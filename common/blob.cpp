@@ -91,46 +91,56 @@ static int ReadExactly(PlatformFile file, unsigned char *buffer, uint32_t count)
     return count == 0 || PlatformFileRead(file, buffer, count) == count;
 }
 
-int BlobLoadBitmapFile(Blob *blob, const char *path)
+// The first steps of both loaders: empty the blob, open the file and take its size.
+// Returns the open file, or nullptr when the path is empty or the file cannot be opened.
+static PlatformFile LoadOpen(Blob *blob, const char *path, uint32_t *size)
 {
     BlobFree(blob);
     if (!path || !*path)
-        return 0;
+        return nullptr;
     PlatformFile file = PlatformFileOpenRead(path);
-    if (!file)
-        return 0;
-    int ok = 0;
-    unsigned char header[BITMAP_FILE_HEADER_SIZE];
-    uint32_t size = PlatformFileSize(file);
-    if (size != 0 && size != PLATFORM_FILE_SIZE_ERROR && size >= BITMAP_FILE_HEADER_SIZE &&
-        ReadExactly(file, header, BITMAP_FILE_HEADER_SIZE) && header[0] == 'B' &&
-        header[1] == 'M') {
-        BlobAllocate(blob, BlobKind::Dib, size - BITMAP_FILE_HEADER_SIZE);
-        ok = ReadExactly(file, blob->data, blob->size);
-    }
+    if (file)
+        *size = PlatformFileSize(file);
+    return file;
+}
+
+// The last steps of both loaders: close the file, and empty the blob on failure.
+static int LoadClose(Blob *blob, PlatformFile file, int ok)
+{
     PlatformFileClose(file);
     if (!ok)
         BlobFree(blob);
     return ok;
 }
 
-int BlobLoadExecutableFile(Blob *blob, const char *path)
+int BlobLoadBitmapFile(Blob *blob, const char *path)
 {
-    BlobFree(blob);
-    if (!path || !*path)
-        return 0;
-    PlatformFile file = PlatformFileOpenRead(path);
+    uint32_t size = 0;
+    PlatformFile file = LoadOpen(blob, path, &size);
     if (!file)
         return 0;
     int ok = 0;
-    uint32_t size = PlatformFileSize(file);
+    unsigned char header[BITMAP_FILE_HEADER_SIZE];
+    if (size != 0 && size != PLATFORM_FILE_SIZE_ERROR && size >= BITMAP_FILE_HEADER_SIZE &&
+        ReadExactly(file, header, BITMAP_FILE_HEADER_SIZE) && header[0] == 'B' &&
+        header[1] == 'M') {
+        BlobAllocate(blob, BlobKind::Dib, size - BITMAP_FILE_HEADER_SIZE);
+        ok = ReadExactly(file, blob->data, blob->size);
+    }
+    return LoadClose(blob, file, ok);
+}
+
+int BlobLoadExecutableFile(Blob *blob, const char *path)
+{
+    uint32_t size = 0;
+    PlatformFile file = LoadOpen(blob, path, &size);
+    if (!file)
+        return 0;
+    int ok = 0;
     if (size >= MIN_EXECUTABLE_SIZE && size != PLATFORM_FILE_SIZE_ERROR) {
         BlobAllocate(blob, BlobKind::Executable, size);
         ok = ReadExactly(file, blob->data, size) &&
              memcmp(blob->data + STUB_MESSAGE_OFFSET, LONG_STUB_MESSAGE, LONG_STUB_LENGTH) == 0;
     }
-    PlatformFileClose(file);
-    if (!ok)
-        BlobFree(blob);
-    return ok;
+    return LoadClose(blob, file, ok);
 }
