@@ -13,7 +13,7 @@
 #include "render.h"
 #include "settings.h"
 #include "slideshow.h"
-#include "../render/test_dibs.h"
+#include "test_dibs.h"
 
 namespace
 {
