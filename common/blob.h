@@ -8,6 +8,7 @@
 #pragma once
 
 #include <stdint.h>
+#include "byte_order.h"
 
 enum class BlobKind : uint16_t { End = 0, Text = 1, Dib = 2, Executable = 3 };
 
@@ -18,10 +19,10 @@ struct Blob {
 };
 
 // Offsets into an executable image.
-const uint32_t STUB_MESSAGE_OFFSET = 80;     // DOS stub message
-const uint32_t PAYLOAD_OFFSET_FIELD = 106;   // stamped payload offset, 32-bit
+const uint32_t STUB_MESSAGE_OFFSET = 80;      // DOS stub message
+const uint32_t PAYLOAD_OFFSET_FIELD = 106;    // stamped payload offset, 32-bit
 const uint32_t SUBSYSTEM_VERSION_FIELD = 328; // MajorSubsystemVersion, then Minor at 330
-const uint32_t MIN_EXECUTABLE_SIZE = 128;    // bytes; smaller images are refused
+const uint32_t MIN_EXECUTABLE_SIZE = 128;     // bytes; smaller images are refused
 
 // The 39-byte message ld writes and the 26-byte message of a stamped image.
 extern const char LONG_STUB_MESSAGE[];  // "This program must be run under Win32\r\n$"
@@ -42,20 +43,3 @@ void BlobAllocate(Blob *blob, BlobKind kind, uint32_t size);
 int BlobPatchSubsystemVersion(Blob *blob);
 int BlobLoadBitmapFile(Blob *blob, const char *path);
 int BlobLoadExecutableFile(Blob *blob, const char *path);
-
-// Little-endian readers and writers over plain bytes.
-inline uint16_t ReadLe16(const unsigned char *p) { return (uint16_t)(p[0] | (p[1] << 8)); }
-inline uint32_t ReadLe32(const unsigned char *p)
-{
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
-}
-inline void WriteLe16(unsigned char *p, uint16_t v)
-{
-    p[0] = (unsigned char)v;
-    p[1] = (unsigned char)(v >> 8);
-}
-inline void WriteLe32(unsigned char *p, uint32_t v)
-{
-    for (int i = 0; i < 4; i++)
-        p[i] = (unsigned char)(v >> (8 * i));
-}

@@ -33,6 +33,16 @@ int TrimBlanks(char *text)
     return TrimTrailingBlanks(text);
 }
 
+int TextAppend(char *buffer, size_t capacity, size_t *length, const char *text, size_t count)
+{
+    if (*length >= capacity || count >= capacity - *length)
+        return 0;
+    memcpy(buffer + *length, text, count);
+    *length += count;
+    buffer[*length] = '\0';
+    return 1;
+}
+
 static int IsSaverNameCharacter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||

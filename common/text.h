@@ -1,6 +1,8 @@
 // Text services: blanks and trimming, the saver-name rule, the settings key path.
 #pragma once
 
+#include <stddef.h>
+
 const int PATH_CAPACITY = 260;      // characters, terminator included
 const int SAVER_NAME_CAPACITY = 80; // at most 79 characters and the NUL
 
@@ -16,6 +18,11 @@ int IsBlank(char c);
 int TrimTrailingBlanks(char *text);
 // Removes leading and trailing blanks in place; returns as TrimTrailingBlanks.
 int TrimBlanks(char *text);
+// Appends count characters of text to buffer, whose text is *length characters long, when they
+// and the terminating NUL fit in capacity characters: 1 and *length moved on, or 0 with the
+// buffer unchanged. A cut path or command line could name something else, so nothing is
+// appended in part.
+int TextAppend(char *buffer, size_t capacity, size_t *length, const char *text, size_t count);
 // Non-zero when the name is faulty (empty, or a character other than A-Z, a-z, 0-9, '_' and
 // space), after setting an Error message in AppMessage; 0 with AppMessage untouched.
 int ValidateSaverName(const char *name);

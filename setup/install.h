@@ -7,11 +7,13 @@
 extern const char *InstallPayloadPath;
 // The message of a missing or damaged payload, shown by the dialog and by the install.
 extern const char MISSING_DATA[];
+// The message of a saver file that cannot be created; %s is its path.
+extern const char CANT_CREATE[];
 
 // The saver path: directory, a backslash unless it already ends in one, name and ".scr", into a
 // buffer of PATH_CAPACITY characters. A nullptr or empty directory stands for
-// "C:\WINDOWS\SYSTEM". Returns 1, or 0 when the path does not fit; the buffer then holds as
-// much of it as fits.
+// "C:\WINDOWS\SYSTEM". Returns 1, or 0 when the path does not fit; the buffer then holds the
+// pieces that fitted whole.
 int SaverPathFromDirectory(char *destination, const char *directory, const char *name);
 
 // Writes the saver file at saverPath from the payload of InstallPayloadPath: the engine image

@@ -11,7 +11,7 @@
 const char *InstallPayloadPath = nullptr;
 
 const char MISSING_DATA[] = "This .EXE File is Missing Critical Data";
-static const char CANT_CREATE[] = "Can't Create %s";
+const char CANT_CREATE[] = "Can't Create %s";
 static const char CANT_WRITE[] = "Can't Write to %s";
 static const char INSTALLED[] = "%s has been installed. You can now select\n"
                                 "this screen saver from the Control Panel.  Follow the path:\n"

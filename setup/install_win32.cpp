@@ -62,7 +62,7 @@ void InstallSaver(const char *name)
     }
     char path[PATH_CAPACITY];
     if (!GetSaverPath(path, name)) {
-        SetMessage(&AppMessage, "Can't Create %s", path, SeverityError);
+        SetMessage(&AppMessage, CANT_CREATE, path, SeverityError);
         return;
     }
     if (SaverFileExists(path)) {
