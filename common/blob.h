@@ -37,8 +37,11 @@ Blob *BlobAssign(Blob *destination, const Blob *source);
 int BlobSetText(Blob *blob, const char *text);
 // The blob's text, or "" when it has no data. Always NUL-terminated (see above).
 const char *BlobText(const Blob *blob);
-// Frees the blob, then gives it the kind and size + 1 zeroed bytes (no data for size 0).
-void BlobAllocate(Blob *blob, BlobKind kind, uint32_t size);
+// Frees the blob, then gives it the kind and size + 1 zeroed bytes (no data for size 0) and
+// returns 1. A size of BLOB_SIZE_LIMIT is refused with 0 and the blob left empty. Running out
+// of memory ends the program (memory.h).
+int BlobAllocate(Blob *blob, BlobKind kind, uint32_t size);
+const uint32_t BLOB_SIZE_LIMIT = 0xFFFFFFFFu; // bytes; no blob holds this many
 
 int BlobPatchSubsystemVersion(Blob *blob);
 int BlobLoadBitmapFile(Blob *blob, const char *path);

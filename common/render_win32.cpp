@@ -6,9 +6,9 @@
 // with the blob. A 24-bit picture has no table, so its whole data is copied and scaled.
 #include "render.h"
 
-#include <stdlib.h>
 #include <string.h>
 #include "dib.h"
+#include "memory.h"
 
 HPALETTE CurrentPalette = nullptr;
 int CurrentPaletteIsSharedCube = 0;
@@ -112,7 +112,7 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
     HPALETTE palette = nullptr;
     if (layout.bitCount == 24) {
         if (intensity < FULL_INTENSITY) {
-            copy = (unsigned char *)malloc(blob->size);
+            copy = (unsigned char *)MemoryAllocate(blob->size);
             memcpy(copy, blob->data, blob->size);
             for (int32_t row = 0; row < layout.height; row++)
                 ScaleColorTriplets(copy + layout.rowsOffset + (uint32_t)row * layout.stride, 3,
@@ -120,7 +120,7 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
             header = copy;
             rows = copy + layout.rowsOffset;
         } else if (ReadLe32(blob->data + CLR_USED_FIELD) != 0) {
-            copy = (unsigned char *)malloc(layout.headerSize);
+            copy = (unsigned char *)MemoryAllocate(layout.headerSize);
             memcpy(copy, blob->data, layout.headerSize);
             header = copy;
         }
@@ -132,13 +132,13 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
         if (mode == PALETTE_OWN) {
             palette = CreateColorCubePalette();
             if (palette == nullptr) {
-                free(copy);
+                MemoryFree(copy);
                 return nullptr;
             }
         }
     } else {
         if (intensity < FULL_INTENSITY) {
-            copy = (unsigned char *)malloc(layout.rowsOffset);
+            copy = (unsigned char *)MemoryAllocate(layout.rowsOffset);
             memcpy(copy, blob->data, layout.rowsOffset);
             ScaleColorTriplets(copy + layout.headerSize, 4, (int)layout.colours, intensity);
             header = copy;
@@ -146,7 +146,7 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
         if (mode == PALETTE_OWN) {
             palette = CreateTablePalette(header + layout.headerSize, layout.colours);
             if (palette == nullptr) {
-                free(copy);
+                MemoryFree(copy);
                 return nullptr;
             }
         }
@@ -171,7 +171,7 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
     const BITMAPINFOHEADER *info = (const BITMAPINFOHEADER *)header;
     HBITMAP bitmap =
         CreateDIBitmap(dc, info, CBM_INIT, rows, (const BITMAPINFO *)header, DIB_RGB_COLORS);
-    free(copy);
+    MemoryFree(copy);
     return bitmap;
 }
 
