@@ -5,6 +5,7 @@
 #include <string>
 
 #include "blob.h"
+#include "child_test.h"
 #include "install.h"
 #include "message.h"
 #include "payload.h"
@@ -256,10 +257,8 @@ TEST_F(Install, RealEngineImageBecomesAStampedSaver)
 // program under another name, with that name's version set to Windows XP.
 TEST_F(Install, RefusedWhenThePlatformIsNotWindows95)
 {
-    const std::string copy = TempPath("glimmer-nt-check.exe");
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
+    const std::string copy = ChildCopy("glimmer-nt-check.exe");
+    ASSERT_FALSE(copy.empty());
     const char appKey[] = "Software\\Wine\\AppDefaults\\glimmer-nt-check.exe";
     HKEY key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, appKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
@@ -268,22 +267,11 @@ TEST_F(Install, RefusedWhenThePlatformIsNotWindows95)
     RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)"winxp", 6);
     RegCloseKey(key);
 
-    std::string command = "\"" + copy + "\" --gtest_also_run_disabled_tests " +
-                          "--gtest_filter=InstallOnNt.DISABLED_RefusedAndUninstallStillWorks";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    DWORD exitCode = 99;
-    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        WaitForSingleObject(process.hProcess, 60000);
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    ChildRun run = ChildRunFiltered(copy, "InstallOnNt.DISABLED_RefusedAndUninstallStillWorks");
     RegDeleteKeyA(HKEY_CURRENT_USER, appKey);
     DeleteFileA(copy.c_str());
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.testsRun, 1) << "the copy must run exactly the test it was started for";
 }
 
 // Runs only in the copy started above, where the system says it is not Windows 95.
