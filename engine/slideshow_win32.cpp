@@ -7,6 +7,7 @@
 #include "engine.h"
 #include "payload.h"
 #include "render.h"
+#include "saver_running.h"
 #include "settings.h"
 
 SlideshowState Slideshow;
@@ -104,11 +105,8 @@ static LRESULT SlideshowEnd(HWND window)
 
 static LRESULT SlideshowOnCreate(HWND window)
 {
-    if (fullScreen) {
-        BOOL wasRunning;
-        SystemParametersInfoA(SPI_SCREENSAVERRUNNING, TRUE, &wasRunning, 0);
+    if (fullScreen)
         ShowCursor(FALSE);
-    }
     Slideshow.ending = 0;
     launchKey = 0;
     address[0] = '\0';
@@ -124,6 +122,10 @@ static LRESULT SlideshowOnCreate(HWND window)
         return SlideshowEnd(window);
     SetTimer(window, FADE_TIMER, FIRST_FADE_DELAY, nullptr);
     SetTimer(window, LOGO_TIMER, LOGO_DELAY, nullptr);
+    // Only a show that has its pictures tells Windows that a saver runs: a failed load never
+    // turns off Ctrl+Alt+Del and Alt+Tab, not even for a moment.
+    if (fullScreen)
+        SaverRunningSet(1);
     return 0;
 }
 
@@ -132,9 +134,8 @@ static LRESULT SlideshowOnDestroy(HWND window)
     KillTimer(window, FADE_TIMER);
     KillTimer(window, LOGO_TIMER);
     if (fullScreen) {
-        BOOL wasRunning;
         ShowCursor(TRUE);
-        SystemParametersInfoA(SPI_SCREENSAVERRUNNING, FALSE, &wasRunning, 0);
+        SaverRunningSet(0);
     }
     for (int i = 0; i < SLIDE_SLOTS; i++)
         BlobFree(&slides[i]);

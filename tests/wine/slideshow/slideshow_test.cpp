@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "child_test.h"
 #include "dib.h"
 #include "engine.h"
+#include "memory.h"
 #include "payload.h"
 #include "render.h"
 #include "settings.h"
@@ -336,6 +338,42 @@ TEST_F(SlideshowTest, SaverRunningAndCursorHeldWhileTheSaverRuns)
     EXPECT_EQ(LOGO_W, DibWidth(&logo));
     SlideshowRelease();
     EXPECT_TRUE(logo.data == nullptr);
+}
+
+// Runs only in the copy that the next test starts: the saver shows its first slide, then an
+// allocation fails and ends the program.
+TEST_F(SlideshowTest, DISABLED_RunsOutOfMemoryWhileShowing)
+{
+    WritePayload(path, Standard("DV", 1));
+    ASSERT_NE(nullptr, Create(1));
+    Tick();
+    ASSERT_TRUE(SaverRunning());
+    MemoryAllocate(SIZE_MAX - 4096);
+}
+
+// Runs only in a copy: a process reads the saver-running state once and keeps it, so only a new
+// one sees what another process left. It clears the state for the tests that follow.
+TEST_F(SlideshowTest, DISABLED_FindsTheSaverRunningStateClear)
+{
+    BOOL running = SaverRunning();
+    BOOL previous;
+    SystemParametersInfoA(SPI_SCREENSAVERRUNNING, FALSE, &previous, 0);
+    EXPECT_FALSE(running);
+}
+
+// The saver-running state outlives the process that set it; an out-of-memory end clears it.
+TEST_F(SlideshowTest, RunningOutOfMemoryLeavesNothingTurnedOff)
+{
+    std::string copy = ChildCopy("glimmer-slideshow-oom.exe");
+    ASSERT_FALSE(copy.empty());
+    ChildRun run = ChildRunFiltered(copy, "SlideshowTest.DISABLED_RunsOutOfMemoryWhileShowing");
+    EXPECT_EQ((DWORD)MEMORY_EXHAUSTED_EXIT, run.exitCode);
+    EXPECT_EQ(-1, run.testsRun); // ended before it could write its report
+    ChildRun check =
+        ChildRunFiltered(copy, "SlideshowTest.DISABLED_FindsTheSaverRunningStateClear");
+    DeleteFileA(copy.c_str());
+    EXPECT_EQ(0u, check.exitCode);
+    EXPECT_EQ(1, check.testsRun);
 }
 
 TEST_F(SlideshowTest, FullScreenFadeShowsLogoBannerAndSlides)
