@@ -49,20 +49,50 @@ static int IsSaverNameCharacter(char c)
            c == ' ';
 }
 
+// The names Windows takes for devices whatever follows them: "NUL.scr" is the null device, so a
+// saver of that name could never be written or removed as a file. Letters compare in either
+// case, and blanks around the name do not count: Windows drops trailing ones, and a leading one
+// is not worth the doubt.
+static int IsDeviceName(const char *name)
+{
+    static const char *const DEVICES[] = {"CON", "PRN", "AUX", "NUL", "COM?", "LPT?"};
+    while (IsBlank(*name))
+        ++name;
+    size_t length = strlen(name);
+    while (length > 0 && IsBlank(name[length - 1]))
+        --length;
+    for (const char *device : DEVICES) {
+        if (strlen(device) != length)
+            continue;
+        size_t i = 0;
+        for (; i < length; i++) {
+            char c = name[i];
+            if (c >= 'a' && c <= 'z')
+                c = (char)(c - 'a' + 'A');
+            if (device[i] == '?' ? !(c >= '1' && c <= '9') : c != device[i])
+                break;
+        }
+        if (i == length)
+            return 1;
+    }
+    return 0;
+}
+
 int ValidateSaverName(const char *name)
 {
     if (name == nullptr || name[0] == '\0') {
         SetMessage(&AppMessage, nullptr, "No Screen Saver's Name", SeverityError);
         return 1;
     }
-    for (const char *c = name; *c; ++c) {
-        if (!IsSaverNameCharacter(*c)) {
-            SetMessage(&AppMessage, nullptr,
-                       "The screen saver's name can only contain\n"
-                       "letters, digits, underscores, and spaces.",
-                       SeverityError);
-            return 1;
-        }
+    int faulty = IsDeviceName(name);
+    for (const char *c = name; *c && !faulty; ++c)
+        faulty = !IsSaverNameCharacter(*c);
+    if (faulty) {
+        SetMessage(&AppMessage, nullptr,
+                   "The screen saver's name can only contain\n"
+                   "letters, digits, underscores, and spaces.",
+                   SeverityError);
+        return 1;
     }
     return 0;
 }

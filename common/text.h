@@ -23,8 +23,10 @@ int TrimBlanks(char *text);
 // buffer unchanged. A cut path or command line could name something else, so nothing is
 // appended in part.
 int TextAppend(char *buffer, size_t capacity, size_t *length, const char *text, size_t count);
-// Non-zero when the name is faulty (empty, or a character other than A-Z, a-z, 0-9, '_' and
-// space), after setting an Error message in AppMessage; 0 with AppMessage untouched.
+// Non-zero when the name is faulty (empty, a character other than A-Z, a-z, 0-9, '_' and space,
+// or a name Windows keeps for a device: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any
+// case and with blanks around it), after setting an Error message in AppMessage; 0 with
+// AppMessage untouched.
 int ValidateSaverName(const char *name);
 
 // HKEY_CURRENT_USER subkey of a saver's settings, the prefix, a backslash and the name, into a
