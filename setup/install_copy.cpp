@@ -61,6 +61,10 @@ static int CopyPayload(Blob *blob, FILE *out, const char *saverPath)
         return MissingData();
     // An image that does not say 3.10 is written as it is.
     BlobPatchSubsystemVersion(blob);
+    // The packer never stores a stamped engine; one that carries a stamp anyway gets its own
+    // size, since any other offset leaves a saver that cannot find its own records.
+    if (memcmp(blob->data + STUB_MESSAGE_OFFSET, SHORT_STUB_MESSAGE, SHORT_STUB_LENGTH) == 0)
+        WriteLe32(blob->data + PAYLOAD_OFFSET_FIELD, blob->size);
     if (!PayloadWriteExecutable(blob, out))
         return WriteFailed(saverPath);
     if (!CopyRecord(blob, BlobKind::Text, out, saverPath) ||

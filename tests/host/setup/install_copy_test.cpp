@@ -75,7 +75,7 @@ TEST_F(InstallCopy, PayloadsGoodDamagedAndCutOff)
     std::vector<TestRecord> engineAlready40 = InstallerRecords(EngineImage(2048, 4, 0), 1);
     Bytes stamped = EngineImage(2048);
     memcpy(&stamped[80], "Must be run under Win32\r\n$", 26);
-    PutLe32(&stamped[106], 999); // not its size: kept as it is
+    PutLe32(&stamped[106], 999); // not its size: stamped again with its size
     std::vector<TestRecord> engineStamped = InstallerRecords(stamped, 1);
 
     struct Row {
@@ -145,6 +145,34 @@ TEST_F(InstallCopy, SaverSizeFollowsFromThePayload)
     EXPECT_EQ(written.size(), 49152 + container.size() - engineEnd);
     EXPECT_EQ(written.size(), 49152u + 9 + 192046 + 11 * 481070 + 6);
     EXPECT_TRUE(written == ExpectedSaver(records));
+}
+
+// An installer whose engine record carries another payload offset (found by fuzzing): the saver
+// it installs opens at its own records, as the reader of the installed saver finds them.
+TEST_F(InstallCopy, EngineStampedWithAnotherOffsetStillMakesASaverThatOpens)
+{
+    const char *source = getenv("GLIMMER_SOURCE");
+    ASSERT_NE(source, nullptr);
+    Bytes installer =
+        ReadBytes(std::string(source) + "/tests/host/setup/fixtures/installer-foreign-stamp.bin");
+    ASSERT_EQ(installer.size(), 279u);
+    ASSERT_TRUE(WriteBytes(payloadPath, installer));
+
+    ASSERT_EQ(InstallWriteSaver(saverPath.c_str(), "Demo Saver"), 1);
+
+    Bytes written = ReadBytes(saverPath);
+    ASSERT_GE(written.size(), 110u);
+    EXPECT_EQ(ReadLe32(&written[106]), 128u); // the engine image's own size
+    ASSERT_EQ(PayloadOpen(saverPath.c_str()), 1);
+    Blob blob;
+    BlobInit(&blob);
+    EXPECT_EQ(PayloadReadKind(&blob, BlobKind::Text), 1);
+    EXPECT_STREQ(BlobText(&blob), "DV");
+    EXPECT_EQ(PayloadReadKind(&blob, BlobKind::Dib), 1);
+    EXPECT_EQ(PayloadReadNext(&blob), 1);
+    EXPECT_EQ(blob.kind, BlobKind::End);
+    PayloadClose();
+    BlobFree(&blob);
 }
 
 TEST_F(InstallCopy, PayloadThatIsNoContainer)
