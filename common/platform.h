@@ -14,3 +14,6 @@ PlatformFile PlatformFileOpenRead(const char *path); // nullptr on failure
 uint32_t PlatformFileSize(PlatformFile file);        // PLATFORM_FILE_SIZE_ERROR on failure
 uint32_t PlatformFileRead(PlatformFile file, void *buffer, uint32_t count); // bytes read
 void PlatformFileClose(PlatformFile file);
+
+// Deletes a file; 1 when it was deleted.
+int PlatformFileDelete(const char *path);

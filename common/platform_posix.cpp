@@ -40,4 +40,12 @@ uint32_t PlatformFileRead(PlatformFile file, void *buffer, uint32_t count)
     return (uint32_t)fread(buffer, 1, count, (FILE *)file);
 }
 
-void PlatformFileClose(PlatformFile file) { fclose((FILE *)file); }
+void PlatformFileClose(PlatformFile file)
+{
+    fclose((FILE *)file);
+}
+
+int PlatformFileDelete(const char *path)
+{
+    return unlink(path) == 0;
+}

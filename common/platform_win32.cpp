@@ -34,4 +34,12 @@ uint32_t PlatformFileRead(PlatformFile file, void *buffer, uint32_t count)
     return (uint32_t)got;
 }
 
-void PlatformFileClose(PlatformFile file) { CloseHandle((HANDLE)file); }
+void PlatformFileClose(PlatformFile file)
+{
+    CloseHandle((HANDLE)file);
+}
+
+int PlatformFileDelete(const char *path)
+{
+    return DeleteFileA(path) != 0;
+}

@@ -19,7 +19,8 @@ int SaverPathFromDirectory(char *destination, const char *directory, const char 
 // Writes the saver file at saverPath from the payload of InstallPayloadPath: the engine image
 // with its subsystem version raised and stamped with its own size, then the options, logo and
 // slide records up to and including the end record. The file is closed in every case, and a
-// failure to close it counts as a failed write. An engine record that is no executable image
+// failure to close it counts as a failed write. Every failure after the file was created
+// deletes it again. An engine record that is no executable image
 // counts as damaged data, like a record that is missing. Sets the success message or the
 // failure's message; returns 1 on success, 0 on failure.
 int InstallWriteSaver(const char *saverPath, const char *name);

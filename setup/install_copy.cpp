@@ -7,6 +7,7 @@
 #include "blob.h"
 #include "message.h"
 #include "payload.h"
+#include "platform.h"
 
 const char *InstallPayloadPath = nullptr;
 
@@ -97,10 +98,12 @@ int InstallWriteSaver(const char *saverPath, const char *name)
     // Buffered bytes reach the disk only now: a full disk can show up here and nowhere else.
     int closed = fclose(out) == 0;
     BlobFree(&blob);
-    if (!copied)
-        return 0;
-    if (!closed)
-        return WriteFailed(saverPath);
+    if (!copied || !closed) {
+        // A saver cut short would be listed in the Display control panel, run blank, and make
+        // the next install report that it is already installed.
+        PlatformFileDelete(saverPath);
+        return copied ? WriteFailed(saverPath) : 0;
+    }
     SetMessage(&AppMessage, INSTALLED, name, SeverityInformation);
     SetMessageCaption(&AppMessage, "Success");
     return 1;

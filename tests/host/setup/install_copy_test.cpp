@@ -1,7 +1,9 @@
 // The saver file an install writes from a payload, and the one message it leaves, for good,
 // damaged and cut-off payloads and for a disk that refuses the bytes.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "install.h"
@@ -11,8 +13,6 @@
 
 namespace
 {
-
-const size_t NOTHING = (size_t)-2; // the saver file stays empty
 
 class InstallCopy : public ::testing::Test
 {
@@ -81,28 +81,26 @@ TEST_F(InstallCopy, PayloadsGoodDamagedAndCutOff)
     struct Row {
         const char *name;
         const std::vector<TestRecord> *records;
-        size_t cutBytes;    // bytes cut off the end of the container
-        size_t lastWritten; // index of the last record in the saver file, or NOTHING
+        size_t cutBytes; // bytes cut off the end of the container
         bool success;
     };
-    const size_t ALL = (size_t)-1;
     const Row rows[] = {
-        {"three-slides", &usual, 0, ALL, true},
-        {"no-slides", &noSlides, 0, ALL, true},
-        {"engine-already-4.0", &engineAlready40, 0, ALL, true},
-        {"engine-already-stamped", &engineStamped, 0, ALL, true},
-        {"text-after-first-slide", &textAfterLogo, 0, 6, false},
-        {"executable-after-logo", &executableAfterLogo, 0, 5, false},
-        {"no-end-record", &noEnd, 0, ALL, false},
-        {"last-slide-cut-short", &usual, 500, usual.size() - 3, false},
-        {"end-record-cut-short", &usual, 3, usual.size() - 2, false},
-        {"no-engine", &noEngine, 0, NOTHING, false},
-        {"preview-is-text", &previewIsText, 0, NOTHING, false},
-        {"engine-without-stub-message", &engineWithoutStub, 0, NOTHING, false},
-        {"engine-of-127-bytes", &engineTooSmall, 0, NOTHING, false},
-        {"engine-record-empty", &engineEmpty, 0, NOTHING, false},
-        {"options-missing", &noOptions, 0, 2, false},
-        {"logo-missing", &logoMissing, 0, 3, false},
+        {"three-slides", &usual, 0, true},
+        {"no-slides", &noSlides, 0, true},
+        {"engine-already-4.0", &engineAlready40, 0, true},
+        {"engine-already-stamped", &engineStamped, 0, true},
+        {"text-after-first-slide", &textAfterLogo, 0, false},
+        {"executable-after-logo", &executableAfterLogo, 0, false},
+        {"no-end-record", &noEnd, 0, false},
+        {"last-slide-cut-short", &usual, 500, false},
+        {"end-record-cut-short", &usual, 3, false},
+        {"no-engine", &noEngine, 0, false},
+        {"preview-is-text", &previewIsText, 0, false},
+        {"engine-without-stub-message", &engineWithoutStub, 0, false},
+        {"engine-of-127-bytes", &engineTooSmall, 0, false},
+        {"engine-record-empty", &engineEmpty, 0, false},
+        {"options-missing", &noOptions, 0, false},
+        {"logo-missing", &logoMissing, 0, false},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -115,16 +113,16 @@ TEST_F(InstallCopy, PayloadsGoodDamagedAndCutOff)
 
         EXPECT_EQ(result, row.success ? 1 : 0);
         EXPECT_FALSE(PayloadIsOpen());
-        Bytes expected;
-        if (row.lastWritten != NOTHING)
-            expected = ExpectedSaver(*row.records, row.lastWritten);
-        Bytes written = ReadBytes(saverPath);
-        EXPECT_EQ(written.size(), expected.size());
-        EXPECT_TRUE(written == expected);
-        if (row.success)
+        if (row.success) {
+            Bytes written = ReadBytes(saverPath);
+            EXPECT_EQ(written.size(), ExpectedSaver(*row.records).size());
+            EXPECT_TRUE(written == ExpectedSaver(*row.records));
             ExpectMessage(1, "Success", std::string("Demo Saver") + INSTALLED_TEXT_TAIL);
-        else
+        } else {
+            // A saver cut short would be listed, run blank and block the next install.
+            EXPECT_FALSE(FileExists(saverPath));
             ExpectMessage(4, "Bug", MISSING_DATA_TEXT);
+        }
     }
 }
 
@@ -180,8 +178,7 @@ TEST_F(InstallCopy, PayloadThatIsNoContainer)
     ASSERT_TRUE(WriteBytes(payloadPath, EngineImage(4096)));
     EXPECT_EQ(InstallWriteSaver(saverPath.c_str(), "Demo Saver"), 0);
     ExpectMessage(4, "Bug", MISSING_DATA_TEXT);
-    EXPECT_TRUE(FileExists(saverPath)); // created, closed and left empty
-    EXPECT_TRUE(ReadBytes(saverPath).empty());
+    EXPECT_FALSE(FileExists(saverPath)); // created, then removed again
 }
 
 TEST_F(InstallCopy, FileThatCannotBeCreated)
@@ -193,8 +190,9 @@ TEST_F(InstallCopy, FileThatCannotBeCreated)
     EXPECT_FALSE(PayloadIsOpen());
 }
 
-// /dev/full accepts the open and the buffered writes and fails when the bytes reach it: a
-// small saver fails only when the file is closed, a large one already while it is written.
+// A limit on the size of files makes the disk refuse what lies beyond it: a small saver fails
+// only when its buffered bytes are written at close, a large one already while it is written.
+// Either way the message is the write error and no file is left.
 TEST_F(InstallCopy, DiskFullIsAWriteErrorNeverSuccess)
 {
     struct Row {
@@ -202,6 +200,9 @@ TEST_F(InstallCopy, DiskFullIsAWriteErrorNeverSuccess)
         size_t slideSize;
     };
     const Row rows[] = {{"fails-at-close", 16}, {"fails-while-writing", 300000}};
+    struct rlimit kept;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &kept), 0);
+    signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead of ending the test
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         std::vector<TestRecord> records = InstallerRecords(EngineImage(1024), 1);
@@ -209,10 +210,18 @@ TEST_F(InstallCopy, DiskFullIsAWriteErrorNeverSuccess)
         ASSERT_TRUE(WriteBytes(payloadPath, Container(records)));
         SetMessageOwner(&AppMessage, nullptr);
 
-        EXPECT_EQ(InstallWriteSaver("/dev/full", "Demo Saver"), 0);
-        ExpectMessage(3, "Error", "Can't Write to /dev/full");
+        struct rlimit limit = kept;
+        limit.rlim_cur = 1000; // bytes, less than any of these savers
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        int result = InstallWriteSaver(saverPath.c_str(), "Demo Saver");
+        setrlimit(RLIMIT_FSIZE, &kept);
+
+        EXPECT_EQ(result, 0);
+        ExpectMessage(3, "Error", "Can't Write to " + saverPath);
         EXPECT_FALSE(PayloadIsOpen());
+        EXPECT_FALSE(FileExists(saverPath));
     }
+    signal(SIGXFSZ, SIG_DFL);
 }
 
 TEST(SaverPath, DirectoryNameAndExtension)
