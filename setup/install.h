@@ -25,6 +25,17 @@ int SaverPathFromDirectory(char *destination, const char *directory, const char 
 // failure's message; returns 1 on success, 0 on failure.
 int InstallWriteSaver(const char *saverPath, const char *name);
 
+// What the file at a saver path is, as far as Uninstall is concerned.
+enum SaverFileKind {
+    SAVER_FILE_UNREADABLE, // it cannot be opened for reading: missing, in use or protected
+    SAVER_FILE_FOREIGN,    // it opens, but this product did not write it
+    SAVER_FILE_OURS        // a stamped container opening with the options and the logo
+};
+// Looks at the file through the payload reader (which it leaves closed). Only a file an install
+// wrote starts its payload with a Text and a Dib record; one of Windows' own savers, or any
+// other program, has no payload at all.
+SaverFileKind SaverFileInspect(const char *path);
+
 // SaverPathFromDirectory with the Windows system directory. Returns as that does; a system
 // directory too long for a path buffer gives 0 and an empty destination.
 int GetSaverPath(char *destination, const char *name);
@@ -32,5 +43,6 @@ int GetSaverPath(char *destination, const char *name);
 int SaverFileExists(const char *path);
 // Installs the saver of the given (trimmed, validated) name; the outcome is in AppMessage.
 void InstallSaver(const char *name);
-// Deletes the saver file and, when that worked, the saver's settings key.
+// Deletes the saver file and, when that worked, the saver's settings key. A file this product
+// did not write is left alone, with a message that says so.
 void UninstallSaver(const char *name);

@@ -124,7 +124,7 @@ inline bool WriteBytes(const std::string &path, const Bytes &bytes)
     FILE *f = fopen(path.c_str(), "wb");
     if (!f)
         return false;
-    size_t written = fwrite(bytes.data(), 1, bytes.size(), f);
+    size_t written = bytes.empty() ? 0 : fwrite(bytes.data(), 1, bytes.size(), f);
     return fclose(f) == 0 && written == bytes.size();
 }
 

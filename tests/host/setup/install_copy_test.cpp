@@ -224,6 +224,56 @@ TEST_F(InstallCopy, DiskFullIsAWriteErrorNeverSuccess)
     signal(SIGXFSZ, SIG_DFL);
 }
 
+// Uninstall removes only what an install wrote: a stamped container whose payload opens with the
+// options text and the logo picture.
+TEST_F(InstallCopy, SaverFileInspectTellsOursFromOthers)
+{
+    ASSERT_TRUE(WriteBytes(payloadPath, Container(InstallerRecords(EngineImage(1024), 2))));
+    ASSERT_EQ(InstallWriteSaver(saverPath.c_str(), "Demo Saver"), 1);
+    const Bytes installed = ReadBytes(saverPath);
+    const Bytes stampedImage = InstalledEngineImage(EngineImage(1024));
+    auto saver = [&](const std::vector<TestRecord> &records) {
+        Bytes file = stampedImage;
+        for (const TestRecord &r : records) {
+            Bytes b = RecordBytes(r);
+            file.insert(file.end(), b.begin(), b.end());
+        }
+        return file;
+    };
+    const TestRecord options = {1, TextBytes("DV")}, logo = {2, PatternBytes(64, 1)}, end = {0, {}};
+    Bytes offsetPastEnd = saver({options, logo, end});
+    PutLe32(&offsetPastEnd[106], (uint32_t)offsetPastEnd.size() + 1);
+
+    struct Row {
+        const char *name;
+        const Bytes *file; // nullptr: no file
+        SaverFileKind expected;
+    };
+    const Bytes program = EngineImage(4096), empty;
+    const Bytes noRecords = saver({}), noLogo = saver({options, end}),
+                logoFirst = saver({logo, options, end}), bare = saver({options, logo});
+    const Row rows[] = {
+        {"installed-saver", &installed, SAVER_FILE_OURS},
+        {"options-and-logo-then-cut-off", &bare, SAVER_FILE_OURS},
+        {"missing", nullptr, SAVER_FILE_UNREADABLE},
+        {"a-program-without-payload", &program, SAVER_FILE_FOREIGN},
+        {"empty-file", &empty, SAVER_FILE_FOREIGN},
+        {"stamped-without-records", &noRecords, SAVER_FILE_FOREIGN},
+        {"options-without-logo", &noLogo, SAVER_FILE_FOREIGN},
+        {"logo-before-options", &logoFirst, SAVER_FILE_FOREIGN},
+        {"offset-past-the-end", &offsetPastEnd, SAVER_FILE_FOREIGN},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        unlink(saverPath.c_str());
+        if (row.file) {
+            ASSERT_TRUE(WriteBytes(saverPath, *row.file));
+        }
+        EXPECT_EQ(SaverFileInspect(saverPath.c_str()), row.expected);
+        EXPECT_FALSE(PayloadIsOpen());
+    }
+}
+
 TEST(SaverPath, DirectoryNameAndExtension)
 {
     struct Row {

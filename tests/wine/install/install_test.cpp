@@ -213,6 +213,36 @@ TEST_F(Install, UninstallOfANameNeverInstalledLeavesTheRegistry)
     EXPECT_TRUE(SettingsKeyExists());
 }
 
+// A name the rule accepts may be that of a saver this setup never wrote, one of Windows' own for
+// instance: Uninstall leaves such a file and its settings alone and says why.
+TEST_F(Install, UninstallLeavesAFileItDidNotInstall)
+{
+    std::string engineFile = std::string("Z:") + GLIMMER_ENGINE_FILE;
+    for (char &c : engineFile)
+        if (c == '/')
+            c = '\\';
+    Bytes program = ReadBytes(engineFile); // a real program, with no payload behind it
+    ASSERT_GT(program.size(), 1000u);
+    std::vector<TestRecord> records = InstallerRecords(EngineImage(1024), 1);
+    Bytes withoutLogo = ExpectedSaver(records, 3); // engine and options only
+    const Bytes *rows[] = {&program, &withoutLogo};
+    for (const Bytes *file : rows) {
+        SCOPED_TRACE(file == &program ? "program" : "stamped-without-logo");
+        ASSERT_TRUE(WriteBytes(saverPath, *file));
+        SettingsKeyCreate();
+        SetMessageOwner(&AppMessage, nullptr);
+
+        UninstallSaver(SAVER_NAME);
+
+        ExpectMessage(2, "Cannot Uninstall",
+                      std::string("\"") + SAVER_NAME +
+                          "\" was not installed by this Setup, so it was not removed.");
+        EXPECT_TRUE(ReadBytes(saverPath) == *file);
+        EXPECT_TRUE(SettingsKeyExists());
+        EXPECT_FALSE(PayloadIsOpen());
+    }
+}
+
 // The real engine the installer carries: raised to subsystem 4.0, stamped with its own size,
 // and readable again as a container with the library's reader.
 TEST_F(Install, RealEngineImageBecomesAStampedSaver)
@@ -293,7 +323,7 @@ TEST(InstallOnNt, DISABLED_RefusedAndUninstallStillWorks)
     EXPECT_FALSE(FileExists(path));
     EXPECT_TRUE(SettingsKeyExists());
 
-    ASSERT_TRUE(WriteBytes(path, PatternBytes(10, 1)));
+    ASSERT_TRUE(WriteBytes(path, ExpectedSaver(InstallerRecords(EngineImage(1024), 1))));
     SetMessageOwner(&AppMessage, nullptr);
     UninstallSaver(SAVER_NAME);
     ExpectMessage(1, "Success", "Screen saver removed.");
