@@ -14,6 +14,12 @@ int PlatformModuleFileName(char *buffer, int capacity)
     return (int)length;
 }
 
+// Host file names have no short form: the name is the one in the path.
+int PlatformLongFileName(const char *path, char *buffer, int capacity)
+{
+    return 0;
+}
+
 PlatformFile PlatformFileOpenRead(const char *path)
 {
     FILE *file = fopen(path, "rb");

@@ -111,12 +111,14 @@ static char *ComposeKeyPath(char *destination, const char *name, size_t length)
     return destination;
 }
 
-char *SettingsKeyPathFromModule(char *destination, const char *modulePath)
+char *SettingsKeyPathFromModule(char *destination, const char *modulePath, const char *longName)
 {
     const char *name = modulePath ? modulePath : "";
     const char *backslash = strrchr(name, '\\');
     if (backslash)
         name = backslash + 1;
+    if (name[0] != '\0' && longName && longName[0] != '\0')
+        name = longName;
     size_t length = strcspn(name, ".");
     if (length == 0)
         return ComposeKeyPath(destination, FALLBACK_SAVER_NAME, strlen(FALLBACK_SAVER_NAME));
@@ -128,8 +130,11 @@ char *GetSettingsKeyPath(char *destination, const char *name)
     if (name)
         return ComposeKeyPath(destination, name, strlen(name));
     char modulePath[PATH_CAPACITY];
+    char longName[PATH_CAPACITY];
     if (PlatformModuleFileName(modulePath, PATH_CAPACITY) == 0)
         modulePath[0] = '\0';
     modulePath[PATH_CAPACITY - 1] = '\0';
-    return SettingsKeyPathFromModule(destination, modulePath);
+    if (modulePath[0] == '\0' || PlatformLongFileName(modulePath, longName, PATH_CAPACITY) == 0)
+        longName[0] = '\0';
+    return SettingsKeyPathFromModule(destination, modulePath, longName);
 }

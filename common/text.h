@@ -36,6 +36,9 @@ int ValidateSaverName(const char *name);
 // same name the same way and so still meet.
 char *GetSettingsKeyPath(char *destination, const char *name);
 // The same from a module file name: the part after its last backslash, cut at its first dot.
-// An unknown module (nullptr or "") or one whose name comes out empty uses
-// FALLBACK_SAVER_NAME, so the path never names the prefix key itself.
-char *SettingsKeyPathFromModule(char *destination, const char *modulePath);
+// longName, when given, is the long form of that part (the module may have been started by its
+// short 8.3 path, GLIMME~1.SCR for "Glimmer Scenic Tour.scr") and is used in its place, so the
+// saver meets the key the installer and the Settings dialog use. An unknown module (nullptr or
+// "") or one whose name comes out empty uses FALLBACK_SAVER_NAME, so the path never names the
+// prefix key itself.
+char *SettingsKeyPathFromModule(char *destination, const char *modulePath, const char *longName);
