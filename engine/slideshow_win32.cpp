@@ -120,8 +120,11 @@ static LRESULT SlideshowOnCreate(HWND window)
     FadeStart(&Slideshow.fade);
     if (!SlideshowLoad())
         return SlideshowEnd(window);
-    SetTimer(window, FADE_TIMER, FIRST_FADE_DELAY, nullptr);
-    SetTimer(window, LOGO_TIMER, LOGO_DELAY, nullptr);
+    // Timers are a USER resource, and those run out on Windows 95. A show without its timer
+    // would stand still on a black screen until input, so it ends instead.
+    if (!SetTimer(window, FADE_TIMER, FIRST_FADE_DELAY, nullptr) ||
+        !SetTimer(window, LOGO_TIMER, LOGO_DELAY, nullptr))
+        return SlideshowEnd(window);
     // Only a show that has its pictures tells Windows that a saver runs: a failed load never
     // turns off Ctrl+Alt+Del and Alt+Tab, not even for a moment.
     if (fullScreen)
@@ -176,8 +179,11 @@ static LRESULT SlideshowOnFadeTimer(HWND window)
     else
         DrawScreenPicture(window, dc, &slides[Slideshow.fade.currentSlide], Slideshow.slideX,
                           Slideshow.slideY, tick.intensity, 1);
-    SetTimer(window, FADE_TIMER, (UINT)tick.delay, nullptr);
+    UINT_PTR timer = SetTimer(window, FADE_TIMER, (UINT)tick.delay, nullptr);
     ReleaseDC(window, dc);
+    // Without its timer the show would freeze (see SlideshowOnCreate).
+    if (timer == 0)
+        return SlideshowEnd(window);
     return 0;
 }
 

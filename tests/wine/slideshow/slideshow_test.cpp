@@ -94,6 +94,35 @@ std::vector<RawRecord> Standard(const std::string &options, int slideCount)
     return records;
 }
 
+// The program's import of SetTimer, through which the slideshow sets its timers. A test swaps it
+// for one that refuses, as Windows 95 does once USER resources have run out.
+typedef UINT_PTR(WINAPI *SetTimerFunction)(HWND, UINT_PTR, UINT, TIMERPROC);
+#ifdef _WIN64
+extern "C" SetTimerFunction ImportedSetTimer __asm__("__imp_SetTimer");
+#else
+extern "C" SetTimerFunction ImportedSetTimer __asm__("__imp__SetTimer@16");
+#endif
+
+UINT_PTR WINAPI RefusedSetTimer(HWND, UINT_PTR, UINT, TIMERPROC)
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+}
+
+// Refuses every SetTimer of this program while it lives.
+struct TimersRefused {
+    SetTimerFunction kept;
+    TimersRefused() : kept(ImportedSetTimer) { Swap(RefusedSetTimer); }
+    ~TimersRefused() { Swap(kept); }
+    static void Swap(SetTimerFunction function)
+    {
+        DWORD access;
+        VirtualProtect(&ImportedSetTimer, sizeof ImportedSetTimer, PAGE_READWRITE, &access);
+        ImportedSetTimer = function;
+        VirtualProtect(&ImportedSetTimer, sizeof ImportedSetTimer, access, &access);
+    }
+};
+
 int CursorCount()
 {
     int count = ShowCursor(TRUE);
@@ -374,6 +403,41 @@ TEST_F(SlideshowTest, RunningOutOfMemoryLeavesNothingTurnedOff)
     DeleteFileA(copy.c_str());
     EXPECT_EQ(0u, check.exitCode);
     EXPECT_EQ(1, check.testsRun);
+}
+
+// A refused timer ends the saver, at creation or at any later step, rather than leaving a black
+// screen that only input would end.
+TEST_F(SlideshowTest, ARefusedTimerEndsTheSaverInsteadOfFreezingIt)
+{
+    WritePayload(path, Standard("DV", 2));
+    for (int full : {0, 1}) {
+        for (int ticksFirst : {-1, 0, 5}) { // -1: refused while the window is created
+            SCOPED_TRACE(testing::Message()
+                         << (full ? "saver" : "preview") << " after " << ticksFirst << " ticks");
+            int cursor = CursorCount();
+            if (ticksFirst < 0) {
+                TimersRefused refused;
+                EXPECT_EQ(nullptr, Create(full));
+            } else {
+                ASSERT_NE(nullptr, Create(full));
+                for (int i = 0; i < ticksFirst; i++)
+                    Tick();
+                ASSERT_TRUE(IsWindow(window));
+                TimersRefused refused;
+                Tick();
+            }
+            EXPECT_FALSE(IsWindow(window));
+            EXPECT_EQ(1, QuitPosted());
+            EXPECT_TRUE(SlidesEmpty());
+            EXPECT_EQ(cursor, CursorCount());
+            EXPECT_FALSE(SaverRunning());
+            window = nullptr;
+            if (parent) {
+                DestroyWindow(parent);
+                parent = nullptr;
+            }
+        }
+    }
 }
 
 TEST_F(SlideshowTest, FullScreenFadeShowsLogoBannerAndSlides)
