@@ -215,14 +215,18 @@ static LRESULT SlideshowOnMouseMove(HWND window, LPARAM position)
     return 0;
 }
 
-// Another window taking the activation ends the full-screen saver. A window that is already
-// hidden is losing the activation because it is being hidden or destroyed (by its own ending
-// or from outside); destroying it again from inside that would pull the window away under the
-// destruction in progress.
+// Another window taking the activation ends the full-screen saver. A saver that is already
+// hidden loses the activation because it is being hidden, by another program or by a
+// destruction in progress, and a DestroyWindow from inside a destruction would pull the window
+// away under it. Such a saver is ended through the queue instead: the request finds no window
+// after a destruction, and ends a saver that was only hidden.
 static LRESULT SlideshowOnActivate(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    if (fullScreen && LOWORD(wParam) == WA_INACTIVE && IsWindowVisible(window))
-        return SlideshowEnd(window);
+    if (fullScreen && LOWORD(wParam) == WA_INACTIVE && !Slideshow.ending) {
+        if (IsWindowVisible(window))
+            return SlideshowEnd(window);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
     return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
 }
 

@@ -440,6 +440,31 @@ TEST_F(SlideshowTest, ARefusedTimerEndsTheSaverInsteadOfFreezingIt)
     }
 }
 
+// Another program hiding the full-screen saver takes its activation: the saver ends, and gives
+// back the cursor and the saver-running state, rather than running on unseen.
+TEST_F(SlideshowTest, HiddenByAnotherProgramTheSaverEnds)
+{
+    WritePayload(path, Standard("DV", 1));
+    int cursor = CursorCount();
+    ASSERT_NE(nullptr, Create(1));
+    ASSERT_TRUE(SaverRunning());
+    ShowWindow(window, SW_HIDE);
+    int quit = 0;
+    for (DWORD start = GetTickCount(); !quit && GetTickCount() - start < 2000;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                quit = 1;
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    }
+    EXPECT_EQ(1, quit);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(cursor, CursorCount());
+    EXPECT_FALSE(SaverRunning());
+}
+
 TEST_F(SlideshowTest, FullScreenFadeShowsLogoBannerAndSlides)
 {
     WritePayload(path, Standard("DV", 2));
