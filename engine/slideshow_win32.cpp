@@ -31,8 +31,14 @@ void DrawScreenPicture(HWND window, HDC dc, const Blob *picture, int x, int y, i
     int mode = PALETTE_DEFAULT;
     if (slide)
         mode = fullScreen ? PALETTE_OWN : PALETTE_COLOR_CUBE;
-    DibDraw(picture, dc, MulDiv(x, cw, sw), MulDiv(y, ch, sh), MulDiv(DibWidth(picture), cw, sw),
-            MulDiv(DibHeight(picture), ch, sh), intensity, mode);
+    // The picture covers the screen pixels from x to x + width - 1; both ends are mapped into the
+    // window and DibDraw covers the distance between them plus one. Full-screen that is the
+    // picture's own size, drawn pixel for pixel, and the preview shrinks it the same way.
+    int left = MulDiv(x, cw, sw);
+    int top = MulDiv(y, ch, sh);
+    int right = MulDiv(x + DibWidth(picture) - 1, cw, sw);
+    int bottom = MulDiv(y + DibHeight(picture) - 1, ch, sh);
+    DibDraw(picture, dc, left, top, right - left, bottom - top, intensity, mode);
 }
 
 void DrawBanner(HWND window, HDC dc)

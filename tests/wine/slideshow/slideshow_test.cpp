@@ -487,7 +487,7 @@ TEST_F(SlideshowTest, FullScreenFadeShowsLogoBannerAndSlides)
         Tick();
         Rgb want = {0, (unsigned char)up[step - 1], 0};
         EXPECT_TRUE(SameColour(want, ScreenPixel(window, x, y)));
-        EXPECT_TRUE(SameColour(want, ScreenPixel(window, x + SLIDE_W, y + SLIDE_H)));
+        EXPECT_TRUE(SameColour(want, ScreenPixel(window, x + SLIDE_W - 1, y + SLIDE_H - 1)));
     }
     EXPECT_EQ(-1, Slideshow.fade.direction);
     for (int step = FADE_STEPS - 1; step >= 1; step--) {
@@ -511,6 +511,53 @@ TEST_F(SlideshowTest, FullScreenFadeShowsLogoBannerAndSlides)
     SendMessageA(window, WM_TIMER, 77, 0);
     EXPECT_EQ(0, SendMessageA(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0));
     EXPECT_TRUE(IsWindow(window));
+}
+
+// Full-screen, a slide and the logo cover exactly their own pixels, each row where it belongs
+// (a stretch by one pixel would repeat a row and overdraw the next row and column), and the
+// blackout takes away exactly what was drawn.
+TEST_F(SlideshowTest, SlidesAndLogoAreDrawnPixelForPixel)
+{
+    const Rgb RED = {255, 0, 0}, BLUE = {0, 0, 255};
+    DibPicture slide = SolidPicture(8, SLIDE_W, SLIDE_H, RED);
+    slide.table.push_back(BLUE);
+    DibPicture logoPicture = SolidPicture(24, LOGO_W, LOGO_H, RED);
+    logoPicture.table.push_back(BLUE);
+    for (int row = 0; row < SLIDE_H || row < LOGO_H; row++) {
+        slide.rowIndex.push_back(row % 3 == 0);
+        logoPicture.rowIndex.push_back(row % 2);
+    }
+    WritePayload(path, {TextRecord("dV"), DibRecord(logoPicture), DibRecord(slide), END_RECORD});
+    ASSERT_NE(nullptr, Create(1));
+    for (int step = 0; step <= FADE_STEPS; step++)
+        Tick();
+    int x = Slideshow.slideX, y = Slideshow.slideY;
+    int logoX = screenW - LOGO_W, logoY = screenH - LOGO_H;
+    // Rows are stored bottom-up: stored row r is shown at height - 1 - r.
+    auto shown = [](const DibPicture &p, int row) {
+        return TableColour(p, p.rowIndex[abs(p.height) - 1 - row]);
+    };
+    for (int row = 0; row < SLIDE_H; row++) {
+        SCOPED_TRACE(row);
+        EXPECT_TRUE(SameColour(shown(slide, row), ScreenPixel(window, x, y + row)));
+        EXPECT_TRUE(SameColour(shown(slide, row), ScreenPixel(window, x + SLIDE_W - 1, y + row)));
+        EXPECT_TRUE(SameColour({0, 0, 0}, ScreenPixel(window, x + SLIDE_W, y + row)));
+    }
+    EXPECT_TRUE(SameColour({0, 0, 0}, ScreenPixel(window, x, y + SLIDE_H)));
+    for (int row = 0; row < LOGO_H; row++) {
+        SCOPED_TRACE(row);
+        EXPECT_TRUE(SameColour(shown(logoPicture, row), ScreenPixel(window, logoX, logoY + row)));
+        EXPECT_TRUE(SameColour({0, 0, 0}, ScreenPixel(window, logoX - 1, logoY + row)));
+    }
+    EXPECT_TRUE(SameColour({0, 0, 0}, ScreenPixel(window, logoX, logoY - 1)));
+
+    // Faded out and blacked out: nothing of the slide is left.
+    while (Slideshow.fade.step != 0)
+        Tick();
+    Tick(); // between slides: the old place goes black, the next slide is not drawn yet
+    for (int row = 0; row < SLIDE_H; row++)
+        for (int column : {0, SLIDE_W / 2, SLIDE_W - 1})
+            EXPECT_TRUE(SameColour({0, 0, 0}, ScreenPixel(window, x + column, y + row)));
 }
 
 TEST_F(SlideshowTest, BannerFollowsTheOptionsAndTheIntensity)
