@@ -69,12 +69,21 @@ void PaletteUseColorCube()
     CurrentPaletteIsSharedCube = CurrentPalette != nullptr;
 }
 
-void PaletteRealize(HDC dc)
+HPALETTE PaletteRealize(HDC dc)
 {
     if (CurrentPalette == nullptr)
-        return;
-    SelectPalette(dc, CurrentPalette, FALSE);
+        return nullptr;
+    HPALETTE previous = SelectPalette(dc, CurrentPalette, FALSE);
     RealizePalette(dc);
+    return previous;
+}
+
+// Selects back the palette a draw or a realization replaced. A palette must not stay selected
+// in a context that is released or whose painting ends: the next draw deletes it.
+static void PaletteHandBack(HDC dc, HPALETTE previous)
+{
+    if (previous != nullptr)
+        SelectPalette(dc, previous, FALSE);
 }
 
 int PaletteOnQueryNew(HWND window)
@@ -82,8 +91,9 @@ int PaletteOnQueryNew(HWND window)
     if (CurrentPalette == nullptr)
         return 0;
     HDC dc = GetDC(window);
-    PaletteRealize(dc);
+    HPALETTE previous = PaletteRealize(dc);
     InvalidateRect(window, nullptr, TRUE);
+    PaletteHandBack(dc, previous);
     ReleaseDC(window, dc);
     return 1;
 }
@@ -93,13 +103,17 @@ void PaletteOnChanged(HWND window, HWND changer)
     if (CurrentPalette == nullptr || changer == window)
         return;
     HDC dc = GetDC(window);
-    PaletteRealize(dc);
+    HPALETTE previous = PaletteRealize(dc);
     UpdateColors(dc);
+    PaletteHandBack(dc, previous);
     ReleaseDC(window, dc);
 }
 
-HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
+// DibToBitmap that also gives back, in previous, the palette its palette work replaced in the
+// device context (nullptr when it selected none).
+static HBITMAP DibBitmapMake(const Blob *blob, HDC dc, int intensity, int mode, HPALETTE *previous)
 {
+    *previous = nullptr;
     DibLayout layout;
     if (intensity < 0 || intensity > FULL_INTENSITY || !DibParseBlob(blob, &layout))
         return nullptr;
@@ -154,15 +168,15 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
 
     switch (mode) {
     case PALETTE_DEFAULT:
-        SelectPalette(dc, (HPALETTE)GetStockObject(DEFAULT_PALETTE), FALSE);
+        *previous = SelectPalette(dc, (HPALETTE)GetStockObject(DEFAULT_PALETTE), FALSE);
         break;
     case PALETTE_COLOR_CUBE:
         PaletteUseColorCube();
-        PaletteRealize(dc);
+        *previous = PaletteRealize(dc);
         break;
     case PALETTE_OWN:
         PaletteReplace(palette);
-        PaletteRealize(dc);
+        *previous = PaletteRealize(dc);
         break;
     default:
         break;
@@ -175,11 +189,20 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
     return bitmap;
 }
 
+HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
+{
+    HPALETTE previous;
+    return DibBitmapMake(blob, dc, intensity, mode, &previous);
+}
+
 void DibDraw(const Blob *blob, HDC dc, int x, int y, int w, int h, int intensity, int mode)
 {
-    HBITMAP bitmap = DibToBitmap(blob, dc, intensity, mode);
-    if (bitmap == nullptr)
+    HPALETTE previous;
+    HBITMAP bitmap = DibBitmapMake(blob, dc, intensity, mode, &previous);
+    if (bitmap == nullptr) {
+        PaletteHandBack(dc, previous);
         return;
+    }
     HDC memory = CreateCompatibleDC(dc);
     BITMAP size;
     if (memory != nullptr && GetObjectA(bitmap, sizeof size, &size) != 0) {
@@ -192,4 +215,5 @@ void DibDraw(const Blob *blob, HDC dc, int x, int y, int w, int h, int intensity
     if (memory != nullptr)
         DeleteDC(memory);
     DeleteObject(bitmap);
+    PaletteHandBack(dc, previous);
 }
