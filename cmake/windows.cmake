@@ -72,11 +72,18 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/setup/CMakeLists.txt)
     add_subdirectory(setup)
 endif()
 
-if(GLIMMER_WIN64)
+# The console program that drives the programs' dialogs from outside, for the demo and the
+# end-to-end tests.
+add_subdirectory(tests/driver)
+
+# The Win32 tests, in the one Windows build that runs them under Wine (GLIMMER_WINE_TESTS).
+option(GLIMMER_WINE_TESTS "Build the Win32 tests and run them under Wine" OFF)
+if(GLIMMER_WINE_TESTS)
     include(cmake/wine-tests.cmake)
 endif()
 
-# Benchmark programs print figures; they are built with the x86_64 twin and run by hand.
-if(GLIMMER_WIN64 AND EXISTS ${CMAKE_SOURCE_DIR}/bench/render/CMakeLists.txt)
+# Benchmark programs print figures; they are built with the Windows build that runs the tests
+# and run by hand.
+if(GLIMMER_WINE_TESTS AND EXISTS ${CMAKE_SOURCE_DIR}/bench/render/CMakeLists.txt)
     add_subdirectory(bench/render)
 endif()
