@@ -82,8 +82,7 @@ if(GLIMMER_WINE_TESTS)
     include(cmake/wine-tests.cmake)
 endif()
 
-# Benchmark programs print figures; they are built with the Windows build that runs the tests
-# and run by hand.
-if(GLIMMER_WINE_TESTS AND EXISTS ${CMAKE_SOURCE_DIR}/bench/render/CMakeLists.txt)
+# Benchmark programs print figures; they are run by hand (bench/render/run.sh).
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/render/CMakeLists.txt)
     add_subdirectory(bench/render)
 endif()

@@ -6,6 +6,7 @@
 # Wine; where 32-bit Wine could not be installed they run the x86_64 twin under wine64 instead.
 # Stops only what it started.
 #   scripts/test.sh [BUILD_DIR] [ctest options...]
+# GLIMMER_WINE_TESTS=win64 runs the Wine tests on the twin even where 32-bit Wine is installed.
 set -eu
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
@@ -14,7 +15,9 @@ mkdir -p "$BUILD"
 BUILD=$(cd "$BUILD" && pwd)
 
 scripts/deps.sh
-if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [ -n "${GLIMMER_WINE_TESTS:-}" ]; then
+    wine_tests=$GLIMMER_WINE_TESTS
+elif [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
     wine_tests=win32
 else
     echo "32-bit Wine is missing: the Wine tests run the x86_64 twin under wine64."
