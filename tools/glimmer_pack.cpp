@@ -142,8 +142,8 @@ static int CheckOptions(const char *options)
 {
     size_t length = strlen(options);
     if (length > 2 + MAX_ADDRESS)
-        return Error("the options text \"%s\" holds an address longer than %s characters",
-                     options, "127");
+        return Error("the options text \"%s\" holds an address longer than %s characters", options,
+                     "127");
     return 1;
 }
 
@@ -154,8 +154,17 @@ static int LoadExecutable(const char *path, Blob *blob)
     struct stat info;
     if (stat(path, &info) != 0)
         return Error("%s: %s", path, strerror(errno));
-    return Error("%s: not an unstamped Windows executable (no long DOS stub message at 80)",
-                 path);
+    return Error("%s: not an unstamped Windows executable (no long DOS stub message at 80)", path);
+}
+
+// LoadPicture, saying which file failed and why.
+static int LoadNamedPicture(const char *path, PictureRole role, const PictureOptions *options,
+                            Blob *blob, PictureSummary *summary)
+{
+    std::string reason;
+    if (LoadPicture(path, role, options, blob, summary, &reason))
+        return 1;
+    return Error("%s: %s", path, reason.c_str());
 }
 
 // Writes one record, closing the stream on failure.
@@ -188,8 +197,8 @@ static int WriteContainer(const PackRequest *request, FILE *out, const char *pat
         BlobSetText(&pictures[0], request->name);
         if (!Put(&pictures[0], out, path))
             goto done;
-        if (!LoadPicture(request->preview, PICTURE_PREVIEW, &request->pictures, &pictures[1],
-                         &summary) ||
+        if (!LoadNamedPicture(request->preview, PICTURE_PREVIEW, &request->pictures, &pictures[1],
+                              &summary) ||
             !Put(&pictures[1], out, path) || !Put(&record, out, path))
             goto done;
     } else {
@@ -204,11 +213,11 @@ static int WriteContainer(const PackRequest *request, FILE *out, const char *pat
     BlobSetText(&record, request->options);
     if (!Put(&record, out, path))
         goto done;
-    if (!LoadPicture(request->logo, PICTURE_LOGO, &request->pictures, &record, &summary) ||
+    if (!LoadNamedPicture(request->logo, PICTURE_LOGO, &request->pictures, &record, &summary) ||
         !Put(&record, out, path))
         goto done;
     for (const char *slide : request->slides) {
-        if (!LoadPicture(slide, PICTURE_SLIDE, &request->pictures, &record, &summary) ||
+        if (!LoadNamedPicture(slide, PICTURE_SLIDE, &request->pictures, &record, &summary) ||
             !Put(&record, out, path))
             goto done;
     }
