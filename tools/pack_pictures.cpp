@@ -12,14 +12,15 @@
 #include <unistd.h>
 #include <vector>
 #include "dib.h"
+#include "pack_defaults.h"
 
 void SetDefaultPictureOptions(PictureOptions *options)
 {
     options->maxSlides = 0;
     options->verbose = 0;
     PhotoOptionsInit(&options->photos);
-    options->logoWidth = 0;
-    options->logoHeight = 0;
+    options->logoWidth = DEFAULT_LOGO_WIDTH;
+    options->logoHeight = DEFAULT_LOGO_HEIGHT;
 }
 
 const char *PicturesUsage()
@@ -30,7 +31,7 @@ const char *PicturesUsage()
            "  --bits 8|24      slides with their own 256 colours (8) or true colour (24)\n"
            "  --quality N      colour reduction quality aimed at, 0 to 100 (100)\n"
            "  --speed N        colour reduction speed, 1 (best) to 10 (fastest) (4)\n"
-           "  --logo-size WxH  fit the logo into this box (it keeps its size otherwise)\n"
+           "  --logo-size WxH  box a photo logo is fitted into (200x150)\n"
            "  --max-slides N   keep only the first N slides (at most 100 are shown)\n"
            "  -v               print one line per picture even when not on a terminal\n";
 }
@@ -178,8 +179,8 @@ static int LoadBitmap(const char *path, const unsigned char *header, Blob *blob,
 }
 
 // Decodes, orients, fits and colour-reduces a photo into a Dib blob for its role: slides as
-// the options say, the preview fitted like them but always 8 bits, the logo in true colour at
-// its own size unless --logo-size gives a box.
+// the options say, the preview fitted like them but always 8 bits, the logo in true colour
+// fitted into its own box.
 static int LoadPhoto(const char *path, PictureRole role, const PictureOptions *options, Blob *blob,
                      PhotoReport *report, std::string *error)
 {

@@ -12,7 +12,7 @@ struct PictureOptions {
     int maxSlides;       // 0: refuse more than 100 slides; N: keep the first N
     int verbose;         // print progress even when not on a terminal
     PhotoOptions photos; // fitting and colours of slides (the preview takes the box, 8 bits)
-    int logoWidth;       // --logo-size; 0 x 0 keeps the logo's own size
+    int logoWidth;       // box a photo logo is fitted into (--logo-size, or the default box)
     int logoHeight;
 };
 
