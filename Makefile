@@ -1,6 +1,9 @@
 # Builds the host tools, the i686 deliverables and the x86_64 twin, and gathers dist/.
 #   make                 build everything into build/ and dist/
 #   make check           also run every test (scripts/test.sh)
+#   make install         install glimmer-pack and the Windows images it packs under PREFIX
+#                        (default /usr/local; DESTDIR is honoured)
+#   make deb             build the Debian package glimmer-pack_VERSION_ARCH.deb into dist/
 #   make BUILD=dir       use another build folder (its dist/ then lies inside it)
 BUILD ?= build
 JOBS ?= 2
@@ -10,13 +13,15 @@ else
 DIST ?= $(BUILD)/dist
 endif
 ABS_BUILD := $(abspath $(BUILD))
+PREFIX ?= /usr/local
 
-.PHONY: all host win32 win64 dist check clean
+.PHONY: all host win32 win64 dist check install deb clean
 
 all: dist
 
 host:
-	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release \
+	    -DGLIMMER_WIN32_BUILD=$(ABS_BUILD)/win32 >/dev/null
 	cmake --build $(BUILD)/host -j$(JOBS)
 
 win32: host
@@ -33,10 +38,20 @@ win64: host
 # One CTest tree over the host and win64 builds, so a run ends with one summary.
 dist: win32 win64
 	printf 'subdirs("host")\nsubdirs("win64")\n' > $(BUILD)/CTestTestfile.cmake
-	mkdir -p $(DIST)/win64
+	mkdir -p $(DIST)/win64 $(DIST)/share/glimmer
 	cp $(BUILD)/host/tools/glimmer-pack $(DIST)/
+	cp $(BUILD)/win32/setup/setup.exe $(BUILD)/win32/engine/glimmer-carried.exe \
+	    $(DIST)/share/glimmer/
 	cp $(BUILD)/win32/out/*.exe $(DIST)/ 2>/dev/null || true
 	cp $(BUILD)/win64/out/*.exe $(DIST)/win64/ 2>/dev/null || true
+
+install: all
+	cmake --install $(BUILD)/host --prefix $(PREFIX) --strip
+
+deb: all
+	cd $(BUILD)/host && cpack -B $(abspath $(DIST)) >/dev/null
+	rm -rf $(DIST)/_CPack_Packages
+	ls $(DIST)/glimmer-pack_*.deb
 
 check: all
 	scripts/test.sh $(BUILD)

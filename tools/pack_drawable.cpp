@@ -3,7 +3,18 @@
 
 #include "dib.h"
 #include "draw_limits.h"
-#include "saver_memory.h"
+
+static std::string BytesText(uint64_t bytes)
+{
+    return std::to_string(bytes) + " bytes";
+}
+
+// How the device-bitmap limit reads in a message.
+static std::string LimitText()
+{
+    return "more than the " + std::to_string(DEVICE_BITMAP_MAXIMUM >> 20) + " MB (" +
+           BytesText(DEVICE_BITMAP_MAXIMUM) + ") Windows 95 allows";
+}
 
 int CheckDrawable(const Blob *dib, std::string *problem, std::string *warning)
 {
@@ -26,8 +37,8 @@ int CheckDrawable(const Blob *dib, std::string *problem, std::string *warning)
         else
             *problem = size + " pixels: Windows 95 would draw it blank on every display, since " +
                        "even at 256 colours it needs a device bitmap of " +
-                       MemoryText(DeviceBitmapBytes(layout.width, layout.height, 8)) +
-                       " and makes none over " + MemoryText(DEVICE_BITMAP_MAXIMUM);
+                       BytesText(DeviceBitmapBytes(layout.width, layout.height, 8)) + ", " +
+                       LimitText();
         return 0;
     }
     if (deepest < DISPLAY_DEPTHS[0]) {
@@ -37,9 +48,9 @@ int CheckDrawable(const Blob *dib, std::string *problem, std::string *warning)
                 shallowestBlank = bits;
         *warning = size + " pixels: Windows 95 draws it blank on displays of " +
                    std::to_string(shallowestBlank) + " bits per pixel or more, where its device " +
-                   "bitmap would take " +
-                   MemoryText(DeviceBitmapBytes(layout.width, layout.height, shallowestBlank)) +
-                   " (it makes none over " + MemoryText(DEVICE_BITMAP_MAXIMUM) + ")";
+                   "bitmap needs " +
+                   BytesText(DeviceBitmapBytes(layout.width, layout.height, shallowestBlank)) +
+                   ", " + LimitText();
     }
     return 1;
 }
