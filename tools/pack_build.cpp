@@ -64,9 +64,10 @@ void PackBuildHelp(int installer)
                "nothing is written unless there is none.\n"
                "\n"
                "  -o FILE          the installer to write\n"
-               "  --name NAME      the saver's name (letters, digits, _ and spaces, at most 79)\n"
+               "  --name NAME      the saver's name (letters, digits, _ and spaces, at most %d)\n"
                "  --preview FILE   the installer's picture (default: a collage of the first\n"
-               "                   slides, 270x208)\n");
+               "                   slides, %dx%d)\n",
+               SAVER_NAME_MAXIMUM, PREVIEW_AREA_WIDTH, PREVIEW_AREA_HEIGHT);
     else
         printf("usage: glimmer-pack saver -o OUT.scr [options] PICTURE|FOLDER...\n"
                "\n"
@@ -154,9 +155,6 @@ static int ParseRequest(int argc, char **argv, PackRequest *request, int *help)
         return PackError("--name gives the saver's name; it is missing");
     if (!request->installer && (request->setup || request->name || request->preview))
         return PackError("saver takes no --setup, --name or --preview");
-    if (request->pictures.maxSlides > SLIDE_SLOTS)
-        return PackError("--max-slides %d is more than the %d slides the saver shows",
-                         request->pictures.maxSlides, SLIDE_SLOTS);
     return 1;
 }
 
@@ -198,8 +196,8 @@ static void LoadImage(const char *path, int engine, Blob *blob, PackContents *co
             Problem(contents, "%s: %s", path, strerror(errno));
         else
             Problem(contents,
-                    "%s: not an unstamped Windows executable (no long DOS stub message at 80)",
-                    path);
+                    "%s: not an unstamped Windows executable (no long DOS stub message at %u)",
+                    path, STUB_MESSAGE_OFFSET);
         return;
     }
     EngineVariant variant;

@@ -4,6 +4,7 @@
 // it takes in that layout.
 #include "pack_check.h"
 
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 #include <string>
@@ -96,7 +97,7 @@ static void CheckOptions(CheckedRecord *record)
     SaverOptions options;
     OptionsParse(text.c_str(), &options);
     char key[16];
-    if (options.launchKey > ' ' && options.launchKey < 127)
+    if (isgraph((unsigned char)options.launchKey))
         snprintf(key, sizeof key, "%c", options.launchKey);
     else
         snprintf(key, sizeof key, "code %d", options.launchKey);

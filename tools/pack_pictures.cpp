@@ -13,6 +13,7 @@
 #include <vector>
 #include "dib.h"
 #include "pack_defaults.h"
+#include "slideshow_logic.h"
 
 void SetDefaultPictureOptions(PictureOptions *options)
 {
@@ -25,15 +26,22 @@ void SetDefaultPictureOptions(PictureOptions *options)
 
 const char *PicturesUsage()
 {
-    return "picture options (pictures: BMP as it is; JPEG, PNG, WebP, HEIC/HEIF, GIF fitted):\n"
-           "  --size WxH       box each slide and the preview are fitted into (800x600)\n"
-           "  --upscale        enlarge pictures smaller than the box\n"
-           "  --bits 8|24      slides with their own 256 colours (8) or true colour (24)\n"
-           "  --quality N      colour reduction quality aimed at, 0 to 100 (100)\n"
-           "  --speed N        colour reduction speed, 1 (best) to 10 (fastest) (4)\n"
-           "  --logo-size WxH  box a photo logo is fitted into (200x150)\n"
-           "  --max-slides N   keep only the first N slides (at most 100 are shown)\n"
-           "  -v               print one line per picture even when not on a terminal\n";
+    static std::string usage;
+    char maxSlides[96];
+    snprintf(maxSlides, sizeof maxSlides,
+             "  --max-slides N   keep only the first N slides (at most %d are shown)\n",
+             SLIDE_SLOTS);
+    usage = "picture options (pictures: BMP as it is; JPEG, PNG, WebP, HEIC/HEIF, GIF fitted):\n"
+            "  --size WxH       box each slide and the preview are fitted into (800x600)\n"
+            "  --upscale        enlarge pictures smaller than the box\n"
+            "  --bits 8|24      slides with their own 256 colours (8) or true colour (24)\n"
+            "  --quality N      colour reduction quality aimed at, 0 to 100 (100)\n"
+            "  --speed N        colour reduction speed, 1 (best) to 10 (fastest) (4)\n"
+            "  --logo-size WxH  box a photo logo is fitted into (" +
+            std::to_string(DEFAULT_LOGO_WIDTH) + "x" + std::to_string(DEFAULT_LOGO_HEIGHT) + ")\n" +
+            maxSlides +
+            "  -v               print one line per picture even when not on a terminal\n";
+    return usage.c_str();
 }
 
 static int OptionError(const char *option, const char *expected)
@@ -79,8 +87,10 @@ int ParsePictureOption(int argc, char **argv, PictureOptions *options)
         return 1;
     }
     if (!strcmp(option, "--max-slides")) {
-        if (!value || !ParseNumber(value, 1, 1000000, &options->maxSlides))
-            return OptionError(option, "a number from 1 to 100");
+        if (!value || !ParseNumber(value, 1, SLIDE_SLOTS, &options->maxSlides))
+            return OptionError(option, ("a number from 1 to " + std::to_string(SLIDE_SLOTS) +
+                                        ", the slides the saver shows")
+                                           .c_str());
         return 2;
     }
     if (!strcmp(option, "--size")) {

@@ -9,7 +9,7 @@
 enum PictureRole { PICTURE_PREVIEW, PICTURE_LOGO, PICTURE_SLIDE };
 
 struct PictureOptions {
-    int maxSlides;       // 0: refuse more than 100 slides; N: keep the first N
+    int maxSlides;       // 0: refuse more than SLIDE_SLOTS slides; N: keep the first N
     int verbose;         // print progress even when not on a terminal
     PhotoOptions photos; // fitting and colours of slides (the preview takes the box, 8 bits)
     int logoWidth;       // box a photo logo is fitted into (--logo-size, or the default box)
