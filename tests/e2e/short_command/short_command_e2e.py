@@ -99,6 +99,10 @@ class ShortCommand(unittest.TestCase):
             self.assertEqual(slides, 4)
             with open(installer.saver_path(NAME), "rb") as f:
                 self.assertTrue(f.read() == expected, "installed saver differs from the payload")
+            r = run(self.tool, "check", installer.saver_path(NAME))
+            self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+            self.assertRegex(r.stdout, r": a saver file\n0 image: engine of \d+ bytes, sustain up "
+                             r"to 15000 ms in steps of 700 ms \(the carried engine\): ok")
             saver = subprocess.Popen([installer.WINE, installer.saver_path(NAME), "/s"],
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
