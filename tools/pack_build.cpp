@@ -202,11 +202,15 @@ static void LoadImage(const char *path, int engine, Blob *blob, PackContents *co
     }
     EngineVariant variant;
     int tagged = VariantTagFind(blob->data, blob->size, &variant);
+    const char *name = tagged ? VariantName(&variant) : nullptr;
     if (engine && !tagged) {
         Problem(contents, "%s: not a glimmer engine (it carries no variant tag)", path);
     } else if (!engine && tagged) {
         Problem(contents, "%s: an engine, not the setup program", path);
-    } else if (engine && VariantName(&variant) != std::string("carried")) {
+    } else if (engine && !name) {
+        Problem(contents, "%s: an engine variant no installer carries (sustain up to %d ms)", path,
+                variant.sustainMaximum);
+    } else if (engine && strcmp(name, "carried") != 0) {
         PackWarning("%s: the engine with sustain up to %d ms in steps of %d ms; installers "
                     "normally carry the one with %d/%d",
                     path, variant.sustainMaximum, variant.sustainStep,

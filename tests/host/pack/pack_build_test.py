@@ -179,6 +179,7 @@ class PackBuild(unittest.TestCase):
 
     def test_engine_and_setup_images_are_told_apart(self):
         self.write("standalone.exe", F.image(3072, F.STANDALONE_TAG))
+        self.write("unknown.exe", F.image(3072, b"glimmer engine variant: sustain 20000/950\0"))
         rows = [
             ("images swapped", ["--setup", self.path("engine.exe"), "--engine",
                                 self.path("setup.exe")], 1,
@@ -188,6 +189,9 @@ class PackBuild(unittest.TestCase):
                                     self.path("standalone.exe")], 0,
              ["warning: %s: the engine with sustain up to 30000 ms in steps of 1450 ms; "
               "installers normally carry the one with 15000/700" % self.path("standalone.exe")]),
+            ("unknown variant", ["--setup", self.path("setup.exe"), "--engine",
+                                 self.path("unknown.exe")], 1,
+             ["unknown.exe: an engine variant no installer carries (sustain up to 20000 ms)"]),
         ]
         slide = self.write("s.bmp", F.bmp_file(F.dib(8, 8, 8)))
         for name, images, status, messages in rows:
