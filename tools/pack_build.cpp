@@ -191,9 +191,13 @@ static void LoadImage(const char *path, int engine, Blob *blob, PackContents *co
     if (!path)
         return;
     if (!BlobLoadExecutableFile(blob, path)) {
-        struct stat info;
-        if (stat(path, &info) != 0)
-            Problem(contents, "%s: %s", path, strerror(errno));
+        FILE *file = fopen(path, "rb");
+        int readable = file != nullptr;
+        int reason = errno;
+        if (file)
+            fclose(file);
+        if (!readable)
+            Problem(contents, "%s: %s", path, strerror(reason));
         else
             Problem(contents,
                     "%s: not an unstamped Windows executable (no long DOS stub message at %u)",
