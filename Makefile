@@ -1,6 +1,9 @@
 # Builds the host tools and the i686 deliverables, and gathers dist/.
 #   make                   build everything into build/ and dist/
 #   make check             also run every test (scripts/test.sh)
+#   make install           install glimmer-pack and the Windows images it packs under PREFIX
+#                          (default /usr/local; DESTDIR is honoured)
+#   make deb               build the Debian package glimmer-pack_VERSION_ARCH.deb into dist/
 #   make BUILD=dir         use another build folder (its dist/ then lies inside it)
 #   make WINE_TESTS=win64  run the Win32 tests on the x86_64 twin (where 32-bit Wine is missing)
 #   make win64             also build the x86_64 twin of the programs
@@ -16,13 +19,15 @@ DIST ?= $(BUILD)/dist
 endif
 ABS_BUILD := $(abspath $(BUILD))
 TESTS_IN = $(if $(filter $(1),$(WINE_TESTS)),ON,OFF)
+PREFIX ?= /usr/local
 
-.PHONY: all host win32 win64 dist check clean
+.PHONY: all host win32 win64 dist check install deb clean
 
 all: dist
 
 host:
-	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release \
+	    -DGLIMMER_WIN32_BUILD=$(ABS_BUILD)/win32 >/dev/null
 	cmake --build $(BUILD)/host -j$(JOBS)
 
 win32: host
@@ -39,14 +44,25 @@ win64: host win32
 	cmake --build $(BUILD)/win64 -j$(JOBS)
 
 # One CTest tree over the host build and the Windows build that holds the Win32 tests, so a run
-# ends with one summary.
+# ends with one summary. glimmer-pack finds the setup image and the engine it packs in
+# share/glimmer/ beside itself.
 dist: win32 $(filter win64,$(WINE_TESTS))
 	printf 'subdirs("host")\nsubdirs("$(WINE_TESTS)")\n' > $(BUILD)/CTestTestfile.cmake
-	mkdir -p $(DIST)
+	mkdir -p $(DIST)/share/glimmer
 	cp $(BUILD)/host/tools/glimmer-pack $(DIST)/
+	cp $(BUILD)/win32/setup/setup.exe $(BUILD)/win32/engine/glimmer-carried.exe \
+	    $(DIST)/share/glimmer/
 	cp $(BUILD)/win32/out/*.exe $(DIST)/
 	if [ -d $(BUILD)/win64/out ]; then mkdir -p $(DIST)/win64 && \
 	    cp $(BUILD)/win64/out/*.exe $(DIST)/win64/; fi
+
+install: all
+	cmake --install $(BUILD)/host --prefix $(PREFIX) --strip
+
+deb: all
+	cd $(BUILD)/host && cpack -B $(abspath $(DIST)) >/dev/null
+	rm -rf $(DIST)/_CPack_Packages
+	ls $(DIST)/glimmer-pack_*.deb
 
 check: all
 	scripts/test.sh $(BUILD)

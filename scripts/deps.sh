@@ -5,7 +5,7 @@
 # tests fall back to the x86_64 twin.
 set -eu
 packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xdotool x11-utils
-    imagemagick cmake make g++ googletest python3 pkg-config binutils
+    imagemagick cmake make g++ googletest python3 pkg-config binutils dpkg-dev
     libjpeg62-turbo-dev libpng-dev libwebp-dev libheif-dev libgif-dev libexif-dev
     libimagequant-dev)
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
