@@ -1,42 +1,68 @@
-# Builds the host tools, the i686 deliverables and the x86_64 twin, and gathers dist/.
-#   make                 build everything into build/ and dist/
-#   make check           also run every test (scripts/test.sh)
-#   make BUILD=dir       use another build folder (its dist/ then lies inside it)
+# Builds the host tools and the i686 deliverables, and gathers dist/.
+#   make                   build everything into build/ and dist/
+#   make check             also run every test (scripts/test.sh)
+#   make install           install glimmer-pack and the Windows images it packs under PREFIX
+#                          (default /usr/local; DESTDIR is honoured)
+#   make deb               build the Debian package glimmer-pack_VERSION_ARCH.deb into dist/
+#   make BUILD=dir         use another build folder (its dist/ then lies inside it)
+#   make WINE_TESTS=win64  run the Win32 tests on the x86_64 twin (where 32-bit Wine is missing)
+#   make win64             also build the x86_64 twin of the programs
 BUILD ?= build
 JOBS ?= 2
+# The Windows build whose Win32 tests CTest runs under Wine: win32 (the shipped i686 programs,
+# under 32-bit Wine) or win64 (the x86_64 twin, under wine64).
+WINE_TESTS ?= win32
 ifeq ($(abspath $(BUILD)),$(abspath build))
 DIST ?= dist
 else
 DIST ?= $(BUILD)/dist
 endif
 ABS_BUILD := $(abspath $(BUILD))
+TESTS_IN = $(if $(filter $(1),$(WINE_TESTS)),ON,OFF)
+PREFIX ?= /usr/local
 
-.PHONY: all host win32 win64 dist check clean
+.PHONY: all host win32 win64 dist check install deb clean
 
 all: dist
 
 host:
-	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release \
+	    -DGLIMMER_WIN32_BUILD=$(ABS_BUILD)/win32 >/dev/null
 	cmake --build $(BUILD)/host -j$(JOBS)
 
 win32: host
 	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake \
-	    -DCMAKE_BUILD_TYPE=Release -DGLIMMER_HOST_TOOLS=$(ABS_BUILD)/host/tools >/dev/null
+	    -DCMAKE_BUILD_TYPE=Release -DGLIMMER_HOST_TOOLS=$(ABS_BUILD)/host/tools \
+	    -DGLIMMER_WINE_TESTS=$(call TESTS_IN,win32) >/dev/null
 	cmake --build $(BUILD)/win32 -j$(JOBS)
 
-win64: host
+win64: host win32
 	cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
 	    -DCMAKE_BUILD_TYPE=Release -DGLIMMER_HOST_TOOLS=$(ABS_BUILD)/host/tools \
-	    -DGLIMMER_WIN32_BUILD=$(ABS_BUILD)/win32 >/dev/null
+	    -DGLIMMER_WIN32_BUILD=$(ABS_BUILD)/win32 \
+	    -DGLIMMER_WINE_TESTS=$(call TESTS_IN,win64) >/dev/null
 	cmake --build $(BUILD)/win64 -j$(JOBS)
 
-# One CTest tree over the host and win64 builds, so a run ends with one summary.
-dist: win32 win64
-	printf 'subdirs("host")\nsubdirs("win64")\n' > $(BUILD)/CTestTestfile.cmake
-	mkdir -p $(DIST)/win64
+# One CTest tree over the host build and the Windows build that holds the Win32 tests, so a run
+# ends with one summary. glimmer-pack finds the setup image and the engine it packs in
+# share/glimmer/ beside itself.
+dist: win32 $(filter win64,$(WINE_TESTS))
+	printf 'subdirs("host")\nsubdirs("$(WINE_TESTS)")\n' > $(BUILD)/CTestTestfile.cmake
+	mkdir -p $(DIST)/share/glimmer
 	cp $(BUILD)/host/tools/glimmer-pack $(DIST)/
-	cp $(BUILD)/win32/out/*.exe $(DIST)/ 2>/dev/null || true
-	cp $(BUILD)/win64/out/*.exe $(DIST)/win64/ 2>/dev/null || true
+	cp $(BUILD)/win32/setup/setup.exe $(BUILD)/win32/engine/glimmer-carried.exe \
+	    $(DIST)/share/glimmer/
+	cp $(BUILD)/win32/out/*.exe $(DIST)/
+	if [ -d $(BUILD)/win64/out ]; then mkdir -p $(DIST)/win64 && \
+	    cp $(BUILD)/win64/out/*.exe $(DIST)/win64/; fi
+
+install: all
+	cmake --install $(BUILD)/host --prefix $(PREFIX) --strip
+
+deb: all
+	cd $(BUILD)/host && cpack -B $(abspath $(DIST)) >/dev/null
+	rm -rf $(DIST)/_CPack_Packages
+	ls $(DIST)/glimmer-pack_*.deb
 
 check: all
 	scripts/test.sh $(BUILD)

@@ -55,4 +55,5 @@ function(glimmer_host_test)
 endfunction()
 
 add_subdirectory(tools)
+include(cmake/package.cmake)
 glimmer_test_folders(host)

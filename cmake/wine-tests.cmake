@@ -1,18 +1,31 @@
-# Win32 tests under wine64: two prefixes of the build's own (one for the 24-bit display, one for
-# the 8-bit PseudoColor display), kept alive by a CTest fixture, and the helpers that declare
-# GoogleTest programs and end-to-end scripts.
+# Win32 tests under Wine: the i686 build runs under 32-bit Wine in a 32-bit prefix, as close to
+# Windows 95 as Wine comes (its system32 is the system directory); the x86_64 twin, used only
+# where 32-bit Wine is missing, runs under wine64. One prefix per display (24-bit, 8-bit
+# PseudoColor, 16-bit High Colour, and 24-bit at 640 x 480), kept alive by a CTest fixture, and
+# the helpers that declare GoogleTest programs and end-to-end scripts.
 
-set(GLIMMER_WINE /usr/lib/wine/wine64)
+if(GLIMMER_WIN64)
+    set(GLIMMER_WINE /usr/lib/wine/wine64)
+    set(GLIMMER_WINEARCH win64)
+else()
+    set(GLIMMER_WINE /usr/lib/wine/wine)
+    set(GLIMMER_WINEARCH win32)
+endif()
 set(GLIMMER_WINESERVER /usr/lib/wine/wineserver)
 set(GLIMMER_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(GLIMMER_PREFIX8 ${CMAKE_BINARY_DIR}/wineprefix8)
+set(GLIMMER_PREFIX16 ${CMAKE_BINARY_DIR}/wineprefix16)
+set(GLIMMER_PREFIX640 ${CMAKE_BINARY_DIR}/wineprefix640)
 set(GLIMMER_WINE_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 
 set(GLIMMER_WINE_ENV
     "WINEPREFIX=${GLIMMER_PREFIX}"
     "GLIMMER_PREFIX8=${GLIMMER_PREFIX8}"
+    "GLIMMER_PREFIX16=${GLIMMER_PREFIX16}"
+    "GLIMMER_PREFIX640=${GLIMMER_PREFIX640}"
     "WINE=${GLIMMER_WINE}"
+    "WINEARCH=${GLIMMER_WINEARCH}"
     "WINESERVER=${GLIMMER_WINESERVER}"
     "WINEDEBUG=-all"
     "WINEDLLOVERRIDES=mscoree,mshtml="
@@ -20,11 +33,14 @@ set(GLIMMER_WINE_ENV
     "GLIMMER_HOST_BUILD=${GLIMMER_HOST_TOOLS}/.."
     "GLIMMER_HOST_TOOLS=${GLIMMER_HOST_TOOLS}"
     "GLIMMER_SOURCE=${CMAKE_SOURCE_DIR}")
+set(GLIMMER_PREFIXES ${GLIMMER_PREFIX} ${GLIMMER_PREFIX8} ${GLIMMER_PREFIX16} ${GLIMMER_PREFIX640})
 
-add_test(NAME wine.start COMMAND ${GLIMMER_WINE_SCRIPT} start ${GLIMMER_PREFIX} ${GLIMMER_PREFIX8})
-set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine LABELS wine)
-add_test(NAME wine.stop COMMAND ${GLIMMER_WINE_SCRIPT} stop ${GLIMMER_PREFIX} ${GLIMMER_PREFIX8})
-set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
+add_test(NAME wine.start COMMAND ${GLIMMER_WINE_SCRIPT} start ${GLIMMER_PREFIXES})
+set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine LABELS wine
+    ENVIRONMENT "${GLIMMER_WINE_ENV}")
+add_test(NAME wine.stop COMMAND ${GLIMMER_WINE_SCRIPT} stop ${GLIMMER_PREFIXES})
+set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine
+    ENVIRONMENT "${GLIMMER_WINE_ENV}")
 
 # glimmer_wine_test(NAME name SOURCES ... [LIBS ...] [RC file.rc ...] [GUI] [DISPLAY8])
 function(glimmer_wine_test)
@@ -37,7 +53,7 @@ function(glimmer_wine_test)
     add_test(NAME wine.${T_NAME} COMMAND ${T_NAME})
     set(env ${GLIMMER_WINE_ENV})
     if(T_DISPLAY8)
-        list(APPEND env "GLIMMER_USE_DISPLAY8=1")
+        list(APPEND env "GLIMMER_USE_DISPLAY=8")
     endif()
     set_tests_properties(wine.${T_NAME} PROPERTIES FIXTURES_REQUIRED wine LABELS wine
         ENVIRONMENT "${env}" TIMEOUT 300)

@@ -1,7 +1,8 @@
 #!/bin/bash
-# The demo: builds everything, starts the demo installer dist/win64/setup.exe under Wine, installs
-# the demo saver through its dialog, runs the installed saver full-screen for a few seconds and
-# saves screenshots of each step under dist/.
+# The demo: builds everything, starts the demo installer dist/setup.exe (the i686 program a
+# Windows 95 PC runs) under 32-bit Wine, installs the demo saver through its dialog, runs the
+# installed saver full-screen for a few seconds and saves screenshots of each step under dist/.
+# Where 32-bit Wine could not be installed it runs the x86_64 twin under wine64 instead.
 #
 #   scripts/demo.sh [BUILD_DIR]     (default build/; another folder keeps its dist/ inside it)
 #
@@ -24,18 +25,30 @@ SAVER_SECONDS=${GLIMMER_DEMO_SECONDS:-8}
 
 export WINEPREFIX=$BUILD/demo-wineprefix
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
-DRIVER=$BUILD/win64/tools/glimmer-driver.exe
-SETUP=$DIST/win64/setup.exe
 
 say() { printf '\n== %s\n' "$*"; }
 
 say "Packages"
 scripts/deps.sh
 
-say "Build"
-make BUILD="$MAKE_BUILD" all
+if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    WINE=/usr/lib/wine/wine
+    export WINEARCH=win32
+    DRIVER=$BUILD/win32/tools/glimmer-driver.exe
+    SETUP=$DIST/setup.exe
+    say "Build"
+    make BUILD="$MAKE_BUILD" all
+else
+    say "32-bit Wine is missing: the demo runs the x86_64 twin under wine64"
+    WINE=/usr/lib/wine/wine64
+    export WINEARCH=win64
+    DRIVER=$BUILD/win64/tools/glimmer-driver.exe
+    SETUP=$DIST/win64/setup.exe
+    say "Build"
+    make BUILD="$MAKE_BUILD" all win64
+    make BUILD="$MAKE_BUILD" dist
+fi
 
 xvfb_pid=""
 tmp=$(mktemp -d)
@@ -66,13 +79,13 @@ fi
 wine() { "$WINE" "$@" </dev/null; }
 driver() { "$WINE" "$DRIVER" "$@" </dev/null | tr -d '\r'; }
 
-if [ ! -f "$WINEPREFIX/.glimmer-demo" ]; then
+if [ "$(cat "$WINEPREFIX/.glimmer-demo" 2>/dev/null)" != "$WINEARCH" ]; then
     say "Wine prefix $WINEPREFIX (first run: about half a minute)"
     rm -rf "$WINEPREFIX"
     wine wineboot -i >/dev/null 2>&1
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    touch "$WINEPREFIX/.glimmer-demo"
+    echo "$WINEARCH" >"$WINEPREFIX/.glimmer-demo"
 fi
 wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1

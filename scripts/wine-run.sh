@@ -1,9 +1,13 @@
 #!/bin/bash
-# Runs a Windows program under wine64 in the test prefix; GLIMMER_USE_DISPLAY8 selects the
-# 8-bit display and its own prefix.
-if [ -n "${GLIMMER_USE_DISPLAY8:-}" ]; then
-    export DISPLAY="${GLIMMER_DISPLAY8:?the 8-bit display is not set}"
-    export WINEPREFIX="${GLIMMER_PREFIX8:?}"
-fi
+# Runs a Windows program under Wine (the loader WINE names) in the test prefix.
+# GLIMMER_USE_DISPLAY (8, 16 or 640) selects another display and its own prefix.
+case ${GLIMMER_USE_DISPLAY:-} in
+8 | 16 | 640)
+    display_var=GLIMMER_DISPLAY$GLIMMER_USE_DISPLAY
+    prefix_var=GLIMMER_PREFIX$GLIMMER_USE_DISPLAY
+    export DISPLAY="${!display_var:?the display $GLIMMER_USE_DISPLAY is not set}"
+    export WINEPREFIX="${!prefix_var:?}"
+    ;;
+esac
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-exec /usr/lib/wine/wine64 "$@"
+exec "${WINE:-/usr/lib/wine/wine}" "$@"

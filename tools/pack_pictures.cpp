@@ -12,27 +12,36 @@
 #include <unistd.h>
 #include <vector>
 #include "dib.h"
+#include "pack_defaults.h"
+#include "slideshow_logic.h"
 
 void SetDefaultPictureOptions(PictureOptions *options)
 {
     options->maxSlides = 0;
     options->verbose = 0;
     PhotoOptionsInit(&options->photos);
-    options->logoWidth = 0;
-    options->logoHeight = 0;
+    options->logoWidth = DEFAULT_LOGO_WIDTH;
+    options->logoHeight = DEFAULT_LOGO_HEIGHT;
 }
 
 const char *PicturesUsage()
 {
-    return "picture options (pictures: BMP as it is; JPEG, PNG, WebP, HEIC/HEIF, GIF fitted):\n"
-           "  --size WxH       box each slide and the preview are fitted into (800x600)\n"
-           "  --upscale        enlarge pictures smaller than the box\n"
-           "  --bits 8|24      slides with their own 256 colours (8) or true colour (24)\n"
-           "  --quality N      colour reduction quality aimed at, 0 to 100 (100)\n"
-           "  --speed N        colour reduction speed, 1 (best) to 10 (fastest) (4)\n"
-           "  --logo-size WxH  fit the logo into this box (it keeps its size otherwise)\n"
-           "  --max-slides N   keep only the first N slides (at most 100 are shown)\n"
-           "  -v               print one line per picture even when not on a terminal\n";
+    static std::string usage;
+    char maxSlides[96];
+    snprintf(maxSlides, sizeof maxSlides,
+             "  --max-slides N   keep only the first N slides (at most %d are shown)\n",
+             SLIDE_SLOTS);
+    usage = "picture options (pictures: BMP as it is; JPEG, PNG, WebP, HEIC/HEIF, GIF fitted):\n"
+            "  --size WxH       box each slide and the preview are fitted into (800x600)\n"
+            "  --upscale        enlarge pictures smaller than the box\n"
+            "  --bits 8|24      slides with their own 256 colours (8) or true colour (24)\n"
+            "  --quality N      colour reduction quality aimed at, 0 to 100 (100)\n"
+            "  --speed N        colour reduction speed, 1 (best) to 10 (fastest) (4)\n"
+            "  --logo-size WxH  box a photo logo is fitted into (" +
+            std::to_string(DEFAULT_LOGO_WIDTH) + "x" + std::to_string(DEFAULT_LOGO_HEIGHT) + ")\n" +
+            maxSlides +
+            "  -v               print one line per picture even when not on a terminal\n";
+    return usage.c_str();
 }
 
 static int OptionError(const char *option, const char *expected)
@@ -78,8 +87,10 @@ int ParsePictureOption(int argc, char **argv, PictureOptions *options)
         return 1;
     }
     if (!strcmp(option, "--max-slides")) {
-        if (!value || !ParseNumber(value, 1, 1000000, &options->maxSlides))
-            return OptionError(option, "a number from 1 to 100");
+        if (!value || !ParseNumber(value, 1, SLIDE_SLOTS, &options->maxSlides))
+            return OptionError(option, ("a number from 1 to " + std::to_string(SLIDE_SLOTS) +
+                                        ", the slides the saver shows")
+                                           .c_str());
         return 2;
     }
     if (!strcmp(option, "--size")) {
@@ -111,9 +122,9 @@ int ParsePictureOption(int argc, char **argv, PictureOptions *options)
     return 0;
 }
 
-static int PictureError(const char *path, const char *reason)
+static int Fail(std::string *error, const std::string &reason)
 {
-    fprintf(stderr, "glimmer-pack: %s: %s\n", path, reason);
+    *error = reason;
     return 0;
 }
 
@@ -160,27 +171,28 @@ static void CountPicture(const char *path, PictureRole role, const Blob *blob,
     }
 }
 
-static int LoadBitmap(const char *path, const unsigned char *header, Blob *blob, DibLayout *layout)
+static int LoadBitmap(const char *path, const unsigned char *header, Blob *blob, DibLayout *layout,
+                      std::string *error)
 {
     if (!BlobLoadBitmapFile(blob, path))
-        return PictureError(path, "cannot be read as a BMP file");
+        return Fail(error, "cannot be read as a BMP file");
     if (!DibParseBlob(blob, layout)) {
         BlobFree(blob);
-        return PictureError(path, "malformed bitmap: header, colour table or rows missing, or "
-                                  "an unsupported format (1, 4, 8 or 24 bits, uncompressed)");
+        return Fail(error, "malformed bitmap: header, colour table or rows missing, or "
+                           "an unsupported format (1, 4, 8 or 24 bits, uncompressed)");
     }
     if (ReadLe32(header + 10) != 14 + layout->rowsOffset) {
         BlobFree(blob);
-        return PictureError(path, "the pixel rows do not follow the colour table directly");
+        return Fail(error, "the pixel rows do not follow the colour table directly");
     }
     return 1;
 }
 
 // Decodes, orients, fits and colour-reduces a photo into a Dib blob for its role: slides as
-// the options say, the preview fitted like them but always 8 bits, the logo in true colour at
-// its own size unless --logo-size gives a box.
+// the options say, the preview fitted like them but always 8 bits, the logo in true colour
+// fitted into its own box.
 static int LoadPhoto(const char *path, PictureRole role, const PictureOptions *options, Blob *blob,
-                     PhotoReport *report)
+                     PhotoReport *report, std::string *error)
 {
     PhotoOptions photo = options->photos;
     if (role == PICTURE_PREVIEW)
@@ -191,47 +203,47 @@ static int LoadPhoto(const char *path, PictureRole role, const PictureOptions *o
         photo.boxHeight = options->logoHeight;
     }
     std::vector<unsigned char> dib;
-    std::string error;
-    if (!PhotoMakeDib(path, &photo, &dib, report, &error))
-        return PictureError(path, error.c_str());
+    if (!PhotoMakeDib(path, &photo, &dib, report, error))
+        return 0;
     BlobAllocate(blob, BlobKind::Dib, (uint32_t)dib.size());
     memcpy(blob->data, dib.data(), dib.size());
     return 1;
 }
 
 int LoadPicture(const char *path, PictureRole role, const PictureOptions *options, Blob *blob,
-                PictureSummary *summary)
+                PictureSummary *summary, std::string *error)
 {
+    BlobFree(blob);
     double start = Seconds();
     struct stat info;
     if (stat(path, &info) != 0)
-        return PictureError(path, strerror(errno));
+        return Fail(error, strerror(errno));
     if (!S_ISREG(info.st_mode))
-        return PictureError(path, "not a regular file");
+        return Fail(error, "not a regular file");
     FILE *file = fopen(path, "rb");
     unsigned char header[14] = {};
     size_t got = file ? fread(header, 1, sizeof header, file) : 0;
     if (file)
         fclose(file);
     if (!file)
-        return PictureError(path, strerror(errno));
+        return Fail(error, strerror(errno));
     if (got == 0)
-        return PictureError(path, "file is empty");
+        return Fail(error, "file is empty");
 
     DibLayout layout;
     if (got >= 2 && header[0] == 'B' && header[1] == 'M') {
-        if (!LoadBitmap(path, header, blob, &layout))
+        if (!LoadBitmap(path, header, blob, &layout, error))
             return 0;
         int colours = layout.bitCount == 24 ? 0 : (int)layout.colours;
         PrintProgress(options, role, path, "BMP", layout.width, layout.height, &layout, colours,
                       Seconds() - start);
     } else {
         PhotoReport report;
-        if (!LoadPhoto(path, role, options, blob, &report))
+        if (!LoadPhoto(path, role, options, blob, &report, error))
             return 0;
         if (!DibParseBlob(blob, &layout)) {
             BlobFree(blob);
-            return PictureError(path, "the converted picture is not a valid bitmap");
+            return Fail(error, "the converted picture is not a valid bitmap");
         }
         PrintProgress(options, role, path, PhotoFormatName(report.format), report.sourceWidth,
                       report.sourceHeight, &layout, report.colours, Seconds() - start);

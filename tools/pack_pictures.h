@@ -9,10 +9,10 @@
 enum PictureRole { PICTURE_PREVIEW, PICTURE_LOGO, PICTURE_SLIDE };
 
 struct PictureOptions {
-    int maxSlides;       // 0: refuse more than 100 slides; N: keep the first N
+    int maxSlides;       // 0: refuse more than SLIDE_SLOTS slides; N: keep the first N
     int verbose;         // print progress even when not on a terminal
     PhotoOptions photos; // fitting and colours of slides (the preview takes the box, 8 bits)
-    int logoWidth;       // --logo-size; 0 x 0 keeps the logo's own size
+    int logoWidth;       // box a photo logo is fitted into (--logo-size, or the default box)
     int logoHeight;
 };
 
@@ -29,9 +29,10 @@ const char *PicturesUsage();
 // them, -1 after printing an error.
 int ParsePictureOption(int argc, char **argv, PictureOptions *options);
 // Loads a picture as a valid Dib blob: a BMP file as it is, a photo (JPEG, PNG, WebP, HEIF,
-// GIF) oriented, fitted and colour-reduced. 0 after printing the file and the reason.
+// GIF) oriented, fitted and colour-reduced. 0 with the reason in *error (without the file
+// name, which the caller puts in front) and the blob empty.
 int LoadPicture(const char *path, PictureRole role, const PictureOptions *options, Blob *blob,
-                PictureSummary *summary);
+                PictureSummary *summary, std::string *error);
 // The closing line of a build: slides, payload bytes (records after the executable image) and
 // the largest picture.
 void PrintPictureSummary(const PictureOptions *options, const PictureSummary *summary,

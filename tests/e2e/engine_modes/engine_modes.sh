@@ -9,7 +9,7 @@ set -u
 standalone=$1
 carried=$2
 driver=$3
-WINE=${WINE:-/usr/lib/wine/wine64}
+WINE=${WINE:-/usr/lib/wine/wine}
 export WINEDEBUG=-all
 
 work=$(mktemp -d)

@@ -11,7 +11,7 @@ recorder=$2
 driver=$3
 dialogs=$4
 pack=$5
-WINE=${WINE:-/usr/lib/wine/wine64}
+WINE=${WINE:-/usr/lib/wine/wine}
 export WINEDEBUG=-all
 
 address="http://example.test/"

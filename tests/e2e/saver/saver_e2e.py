@@ -22,7 +22,7 @@ import tempfile
 import time
 import unittest
 
-WINE = os.environ.get("WINE", "/usr/lib/wine/wine64")
+WINE = os.environ.get("WINE", "/usr/lib/wine/wine")
 ENGINE = PACK = HOST = ""
 WORK = ""
 SLIDE = (0, 255, 0)

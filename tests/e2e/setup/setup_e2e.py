@@ -15,7 +15,7 @@ import tempfile
 import time
 import unittest
 
-WINE = os.environ.get("WINE", "/usr/lib/wine/wine64")
+WINE = os.environ.get("WINE", "/usr/lib/wine/wine")
 PREFIX = os.environ.get("WINEPREFIX", "")
 SYSTEM_DIR = os.path.join(PREFIX, "drive_c", "windows", "system32")
 SETUP = DRIVER = ""

@@ -20,12 +20,17 @@ def check(condition, what):
         print("FAIL:", what)
 
 
-def image(size):
-    """An unstamped executable: long stub message at 80, subsystem 3.10 at 328."""
+ENGINE_TAG = b"glimmer engine variant: sustain 15000/700\0"
+
+
+def image(size, tag=b""):
+    """An unstamped executable: long stub message at 80, subsystem 3.10 at 328; an engine
+    carries its variant tag."""
     b = bytearray(size)
     b[0:2] = b"MZ"
     b[80:119] = LONG
     struct.pack_into("<HH", b, 328, 3, 10)
+    b[1024:1024 + len(tag)] = tag
     return bytes(b)
 
 
@@ -61,7 +66,7 @@ with tempfile.TemporaryDirectory() as d:
     p = lambda name: os.path.join(d, name)
     files = {
         "setup.exe": image(4096),
-        "engine.exe": image(3072),
+        "engine.exe": image(3072, ENGINE_TAG),
         "preview.bmp": bmp(80, 60, 8, 0),
         "logo.bmp": bmp(32, 20, 24),
         "s1.bmp": bmp(40, 30, 8, 256),
@@ -88,7 +93,8 @@ with tempfile.TemporaryDirectory() as d:
     check([k for _, k, _ in recs] == [1, 2, 3, 1, 2, 2, 2, 0], "record order %s" % recs)
     check(out[4096 + 6:4096 + 6 + len(name) + 1] == name.encode() + b"\0", "name record")
     check(out[-6:] == bytes(6) and recs[-1][0] == len(out) - 6, "end record is the last 6 bytes")
-    check(out[recs[2][0] + 6:recs[2][0] + 6 + 3072] == image(3072), "engine carried unstamped")
+    check(out[recs[2][0] + 6:recs[2][0] + 6 + 3072] == files["engine.exe"],
+          "engine carried unstamped")
     lines = run("list", p("out.exe")).stdout.splitlines()
     check(lines[0] == "payload offset 4096", "list starts with the offset: %r" % lines[:1])
     expect = ["%d %s %d" % (o, ["End", "Text", "Dib", "Executable"][k], s) for o, k, s in recs]

@@ -20,12 +20,14 @@ def check(condition, what):
         print("FAIL:", what)
 
 
-def image(size):
-    """An unstamped executable: long stub message at 80, subsystem 3.10 at 328."""
+def image(size, tag=b""):
+    """An unstamped executable: long stub message at 80, subsystem 3.10 at 328; an engine
+    carries its variant tag."""
     b = bytearray(size)
     b[0:2] = b"MZ"
     b[80:119] = b"This program must be run under Win32\r\n$"
     struct.pack_into("<HH", b, 328, 3, 10)
+    b[1024:1024 + len(tag)] = tag
     return bytes(b)
 
 
@@ -74,7 +76,7 @@ with tempfile.TemporaryDirectory() as d:
     with open(p("setup.exe"), "wb") as f:
         f.write(image(4096))
     with open(p("engine.exe"), "wb") as f:
-        f.write(image(3072))
+        f.write(image(3072, b"glimmer engine variant: sustain 15000/700\0"))
     # A phone photo stored sideways (1600 x 1200) whose EXIF says to turn it a quarter.
     convert("-size", "1600x1200", "gradient:red-blue", "-quality", "90", p("sideways.jpg"))
     with open(p("sideways.jpg"), "rb") as f:
@@ -96,12 +98,12 @@ with tempfile.TemporaryDirectory() as d:
             "--preview", p("preview.jpg"), "--options", "DV", "--logo", p("logo.png")]
 
     # Defaults: slides and preview fitted into 800 x 600 with 256 colours, never enlarged; the
-    # logo in true colour at its size; the BMP slide as it was.
+    # logo in true colour fitted into 200 x 150; the BMP slide as it was.
     r = run("build", "-o", p("a.exe"), *base, *slides)
     check(r.returncode == 0, "build from mixed formats: " + r.stderr)
     check(r.stderr == "", "no progress when not on a terminal: %r" % r.stderr)
     got = listing(p("a.exe"))
-    want = ["Text", "800x600x8", "Executable", "Text", "320x200x24", "450x600x8", "800x400x8",
+    want = ["Text", "800x600x8", "Executable", "Text", "200x125x24", "450x600x8", "800x400x8",
             "200x150x8", "800x533x8", "640x480x8", "100x80x8", "End"]
     check(got == want, "list after a default build:\n%s\n%s" % (got, want))
     size = os.path.getsize(p("a.exe"))

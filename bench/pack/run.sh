@@ -1,0 +1,11 @@
+#!/bin/sh
+# Benchmark of the short command on a folder of 100 pictures made at run time: 60 camera-sized
+# JPEGs (4000 x 3000), 25 PNG screenshots (1920 x 1080) and 15 BMPs already in the saver's form
+# (800 x 600, 256 colours). Prints the wall time and peak memory of
+#   glimmer-pack build -o Holiday.exe --name Holiday FOLDER/
+# with one picture worker and with one per processor, and the tool's own closing lines.
+#   bench/pack/run.sh [GLIMMER_PACK]    default: dist/glimmer-pack (after make)
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+exec python3 "$here/pack_bench.py" "${1:-$root/dist/glimmer-pack}"
