@@ -41,13 +41,14 @@ target_include_directories(glimmer_runtime PUBLIC ${CMAKE_SOURCE_DIR}/runtime)
 
 # Link flags of the shipped programs: no C runtime DLL and no start-up code but the project's
 # runtime, libgcc for 64-bit division and stack probes, and only the system DLLs of Windows 95.
-# The entry lives in the runtime library; naming it pulls it in (i686 symbols carry an
-# underscore).
+# The entry lives in the runtime library; naming it pulls it in. i686 symbols carry an
+# underscore.
 if(GLIMMER_WIN64)
-    set(GLIMMER_ENTRY WinMainCRTStartup)
+    set(GLIMMER_SYMBOL_PREFIX "")
 else()
-    set(GLIMMER_ENTRY _WinMainCRTStartup)
+    set(GLIMMER_SYMBOL_PREFIX "_")
 endif()
+set(GLIMMER_ENTRY ${GLIMMER_SYMBOL_PREFIX}WinMainCRTStartup)
 add_library(glimmer_program INTERFACE)
 target_link_options(glimmer_program INTERFACE -nostdlib -nostartfiles -static
     -Wl,--entry=${GLIMMER_ENTRY} -Wl,--undefined=${GLIMMER_ENTRY} -Wl,--gc-sections

@@ -13,7 +13,8 @@
 const int32_t SUSTAIN_MAXIMUM = GLIMMER_SUSTAIN_MAXIMUM; // ms
 const int32_t SUSTAIN_STEP = GLIMMER_SUSTAIN_STEP;       // ms
 
-// Nothing reads the tag at run time; "used" keeps it in the image all the same.
+// Nothing reads the tag at run time; "used" keeps it in the object, and the programs name it
+// at link time so that it stays in the image.
 __attribute__((used)) const char VARIANT_TAG[] = VARIANT_TAG_PREFIX VARIANT_NUMBER(
     GLIMMER_SUSTAIN_MAXIMUM) "/" VARIANT_NUMBER(GLIMMER_SUSTAIN_STEP);
 
