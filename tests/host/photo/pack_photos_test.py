@@ -96,7 +96,7 @@ with tempfile.TemporaryDirectory() as d:
             "--preview", p("preview.jpg"), "--options", "DV", "--logo", p("logo.png")]
 
     # Defaults: slides and preview fitted into 800 x 600 with 256 colours, never enlarged; the
-    # logo in true colour at its size; the BMP slide as it was.
+    # logo in true colour at its size; the BMP slide, which fits, as it was.
     r = run("build", "-o", p("a.exe"), *base, *slides)
     check(r.returncode == 0, "build from mixed formats: " + r.stderr)
     check(r.stderr == "", "no progress when not on a terminal: %r" % r.stderr)
@@ -125,13 +125,14 @@ with tempfile.TemporaryDirectory() as d:
         outputs.append(open(p("t%s.exe" % threads), "rb").read())
     check(outputs[0] == outputs[1], "the same bytes whatever the thread setting")
 
-    # Options: another box, enlarging, true-colour slides, a logo box.
+    # Options: another box, enlarging (the BMP too, like a photo), true-colour slides, a logo
+    # box.
     r = run("build", "-o", p("c.exe"), *base, "--size", "400x300", "--upscale", "--bits", "24",
             "--logo-size", "160x100", "--quality", "80", "--speed", "6", *slides)
     check(r.returncode == 0, "build with options: " + r.stderr)
     got = listing(p("c.exe"))
     want = ["Text", "400x300x8", "Executable", "Text", "160x100x24", "225x300x24", "400x200x24",
-            "400x300x24", "400x267x24", "400x300x24", "100x80x8", "End"]
+            "400x300x24", "400x267x24", "400x300x24", "375x300x24", "End"]
     check(got == want, "list after a build with options:\n%s\n%s" % (got, want))
 
     # Progress: one line per picture with -v, and on a terminal without it.
