@@ -1,11 +1,23 @@
 // HEIF/HEIC (and AVIF) decoding with libheif, with the file's rotation, mirror and crop applied.
 #include "photo_internal.h"
 
+#include <algorithm>
+
 #include <libheif/heif.h>
+
+// Longest side of any image in a HEIF file, in pixels: it bounds what a grid or tile may make
+// libheif allocate before a size can be checked.
+static const int HEIF_MAX_SIDE = 16384;
+// Pixels a coded image may add to each side of the picture it shows (coding blocks of up to
+// 128 pixels, cropped off by the file's clean aperture).
+static const int HEIF_CODED_MARGIN = 256;
 
 static int HeifFail(const heif_error &status, std::string *error)
 {
     *error = std::string("cannot decode HEIF: ") + (status.message ? status.message : "error");
+    // Some of libheif's messages end in a line break.
+    while (!error->empty() && (unsigned char)error->back() <= ' ')
+        error->pop_back();
     return 0;
 }
 
@@ -24,6 +36,18 @@ static int HeifDecodePrimary(heif_context *context, PhotoImage *image, PhotoInfo
         heif_image_handle_release(handle);
         return 0;
     }
+    // A grid allocates the output size it declares before it decodes a tile, whatever size
+    // the picture reports; no side may be much longer than the picture's longest. (libheif
+    // refuses a side equal to the limit too.)
+    int side = std::max(info->sourceWidth, info->sourceHeight) + HEIF_CODED_MARGIN;
+    if (side > HEIF_MAX_SIDE) {
+        *error = "picture is " + std::to_string(info->sourceWidth) + " x " +
+                 std::to_string(info->sourceHeight) + ", longer than the limit of " +
+                 std::to_string(HEIF_MAX_SIDE - HEIF_CODED_MARGIN) + " pixels a side for HEIF";
+        heif_image_handle_release(handle);
+        return 0;
+    }
+    heif_context_set_maximum_image_size_limit(context, side);
     int alpha = heif_image_handle_has_alpha_channel(handle);
     int premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle);
     heif_decoding_options *decoding = heif_decoding_options_alloc();

@@ -24,7 +24,8 @@ int PhotoDecodeBmp(const unsigned char *data, size_t size, PhotoImage *image, Ph
 int PhotoCheckDimensions(long long width, long long height, std::string *error);
 // Sizes the image to width x height, all black. The size must have passed PhotoCheckDimensions.
 void PhotoImageAllocate(PhotoImage *image, int width, int height);
-// Writes count RGBA pixels as RGB composed over black. Premultiplied input already is.
+// Writes count RGBA pixels as RGB composed over black. Premultiplied input already is. rgb may
+// be rgba itself: each pixel lands at or before where it was read.
 void PhotoComposeRow(const unsigned char *rgba, int count, int premultiplied, unsigned char *rgb);
 
 // Reads little-endian values from memory in order. A read past the end yields 0 (or null) and
