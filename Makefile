@@ -1,4 +1,5 @@
-# Builds the host tools, the i686 deliverables and the x86_64 twin, and gathers dist/.
+# Builds the host tools, the i686 deliverables, the x86_64 twin and the fuzz targets, and gathers
+# dist/.
 #   make                 build everything into build/ and dist/
 #   make check           also run every test (scripts/test.sh)
 #   make BUILD=dir       use another build folder (its dist/ then lies inside it)
@@ -11,7 +12,7 @@ DIST ?= $(BUILD)/dist
 endif
 ABS_BUILD := $(abspath $(BUILD))
 
-.PHONY: all host win32 win64 dist check clean
+.PHONY: all host win32 win64 fuzz dist check clean
 
 all: dist
 
@@ -30,9 +31,15 @@ win64: host
 	    -DGLIMMER_WIN32_BUILD=$(ABS_BUILD)/win32 >/dev/null
 	cmake --build $(BUILD)/win64 -j$(JOBS)
 
-# One CTest tree over the host and win64 builds, so a run ends with one summary.
-dist: win32 win64
-	printf 'subdirs("host")\nsubdirs("win64")\n' > $(BUILD)/CTestTestfile.cmake
+# The libFuzzer targets, built with clang in a tree of their own.
+fuzz:
+	cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLIMMER_FUZZ=ON \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	cmake --build $(BUILD)/fuzz -j$(JOBS)
+
+# One CTest tree over the host, win64 and fuzz builds, so a run ends with one summary.
+dist: win32 win64 fuzz
+	printf 'subdirs("host")\nsubdirs("win64")\nsubdirs("fuzz")\n' > $(BUILD)/CTestTestfile.cmake
 	mkdir -p $(DIST)/win64
 	cp $(BUILD)/host/tools/glimmer-pack $(DIST)/
 	cp $(BUILD)/win32/out/*.exe $(DIST)/ 2>/dev/null || true
