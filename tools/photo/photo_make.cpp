@@ -4,6 +4,7 @@
 #include "photo_internal.h"
 
 #include <ctime>
+#include <utility>
 
 static double PhotoNow()
 {
@@ -67,7 +68,10 @@ static int MakeBmpDib(const unsigned char *data, size_t size, const PhotoOptions
         return PhotoWriteDib24(&bitmap.image, dib);
     }
     PhotoImage image;
-    PhotoBmpToImage(&bitmap, &image);
+    if (bitmap.indexed)
+        PhotoBmpToImage(&bitmap, &image);
+    else
+        image = std::move(bitmap.image);
     bitmap = PhotoBitmap();
     return FitAndWrite(&image, width, height, keepSize ? 8 : options->bits, options, dib, report,
                        error);
