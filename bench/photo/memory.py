@@ -6,7 +6,7 @@ not a pass-or-fail test.
 
 Each input is made here, small on disk but as large as the limits let it declare: pictures of
 100 megapixels (the pixel limit) in every format, the largest BMP files under the 256 MB file
-limit, a HEIF grid declaring 16383 x 16383 pixels, and the two hostile files of the tests.
+limit, HEIF grids, and the two hostile files of the tests.
 glimmer-pack packs each as one slide (default options) and this prints the child's peak
 resident memory (wait4's ru_maxrss), its exit code and its time.
 """
@@ -106,17 +106,28 @@ def bmp_32bit_largest(path):
     bmp(path, 8000, 8000, 32, 0, b"", bytes(8000 * 8000 * 4))
 
 
-def heif_grid(path):
-    """The hostile grid, its picture said to be 16128 x 6200 (within the pixel and side limits)
-    and its grid 16383 x 16383, the most the side limit then lets through."""
+def heif_grid(path, picture, grid):
+    """The hostile grid of the tests, its picture and grid sizes replaced."""
     with open(os.path.join(HOSTILE, "heif-grid-bomb.heic"), "rb") as f:
         data = bytearray(f.read())
-    grid = data.index(b"idat") + 4  # the box data: version, flags, rows, columns, sizes
-    struct.pack_into(">HH", data, grid + 4, 16383, 16383)
+    declaration = data.index(b"idat") + 4  # version, flags, rows, columns, width, height
+    struct.pack_into(">HH", data, declaration + 4, *grid)
     ispe = data.rindex(b"ispe")
-    struct.pack_into(">II", data, ispe + 8, 16128, 6200)
+    struct.pack_into(">II", data, ispe + 8, *picture)
     with open(path, "wb") as f:
         f.write(data)
+
+
+def heif_grid_100mp(path):
+    """A grid of 10000 x 10000 for a picture of that size (its one tile undecodable): libheif
+    allocates the whole canvas before it decodes the tile."""
+    heif_grid(path, (SIDE, SIDE), (SIDE, SIDE))
+
+
+def heif_grid_larger(path):
+    """A grid declaring 16383 x 16383 for a 16128 x 6200 picture: refused before libheif
+    allocates."""
+    heif_grid(path, (16128, 6200), (16383, 16383))
 
 
 CASES = [
@@ -126,7 +137,8 @@ CASES = [
     ("BMP RLE8 250 x 400000 (1.6 MB)", "rle.bmp", bmp_rle_100mp),
     ("BMP 8-bit 10000 x 10000 (100 MB)", "big8.bmp", bmp_8bit_100mp),
     ("BMP 32-bit 8000 x 8000 (256 MB)", "big32.bmp", bmp_32bit_largest),
-    ("HEIF grid 16383 x 16383 declared", "grid.heic", heif_grid),
+    ("HEIF grid 10000 x 10000", "grid.heic", heif_grid_100mp),
+    ("HEIF grid larger than its picture", "larger.heic", heif_grid_larger),
     ("PNG chunk bomb (41 bytes)", None, os.path.join(HOSTILE, "png-chunk-bomb.png")),
     ("HEIF grid bomb (450 bytes)", None, os.path.join(HOSTILE, "heif-grid-bomb.heic")),
 ]

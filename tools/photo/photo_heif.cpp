@@ -22,8 +22,8 @@ static int HeifFail(const heif_error &status, std::string *error)
 }
 
 // Decodes the primary picture of an open context into image.
-static int HeifDecodePrimary(heif_context *context, PhotoImage *image, PhotoInfo *info,
-                             std::string *error)
+static int HeifDecodePrimary(heif_context *context, const unsigned char *data, size_t size,
+                             PhotoImage *image, PhotoInfo *info, std::string *error)
 {
     heif_image_handle *handle = NULL;
     heif_error status = heif_context_get_primary_image_handle(context, &handle);
@@ -48,6 +48,22 @@ static int HeifDecodePrimary(heif_context *context, PhotoImage *image, PhotoInfo
         return 0;
     }
     heif_context_set_maximum_image_size_limit(context, side);
+    // A grid or overlay canvas larger than the picture it makes is refused before libheif
+    // allocates it.
+    long long declaredWidth = 0, declaredHeight = 0;
+    int ispeWidth = heif_image_handle_get_ispe_width(handle);
+    int ispeHeight = heif_image_handle_get_ispe_height(handle);
+    // Either way round: libheif may report the size already turned.
+    long long longest = std::max(ispeWidth, ispeHeight);
+    if (PhotoHeifDeclaredSize(data, size, &declaredWidth, &declaredHeight) &&
+        (declaredWidth > longest || declaredHeight > longest ||
+         declaredWidth * declaredHeight > (long long)ispeWidth * ispeHeight)) {
+        *error = "cannot decode HEIF: it declares a canvas of " + std::to_string(declaredWidth) +
+                 " x " + std::to_string(declaredHeight) + " pixels for a picture of " +
+                 std::to_string(ispeWidth) + " x " + std::to_string(ispeHeight);
+        heif_image_handle_release(handle);
+        return 0;
+    }
     int alpha = heif_image_handle_has_alpha_channel(handle);
     int premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle);
     heif_decoding_options *decoding = heif_decoding_options_alloc();
@@ -96,8 +112,9 @@ int PhotoDecodeHeif(const unsigned char *data, size_t size, PhotoImage *image, P
     // Decoding on the calling thread keeps the work, and any failure, in one place.
     heif_context_set_max_decoding_threads(context, 0);
     heif_error status = heif_context_read_from_memory_without_copy(context, data, size, NULL);
-    int ok = status.code == heif_error_Ok ? HeifDecodePrimary(context, image, info, error)
-                                          : HeifFail(status, error);
+    int ok = status.code == heif_error_Ok
+                 ? HeifDecodePrimary(context, data, size, image, info, error)
+                 : HeifFail(status, error);
     heif_context_free(context);
     return ok;
 }

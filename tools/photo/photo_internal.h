@@ -20,6 +20,11 @@ int PhotoDecodeGif(const unsigned char *data, size_t size, PhotoImage *image, Ph
 int PhotoDecodeBmp(const unsigned char *data, size_t size, PhotoImage *image, PhotoInfo *info,
                    std::string *error);
 
+// The canvas size that a HEIF file's primary grid or overlay item declares; 0 when the primary
+// item is neither or its declaration cannot be found.
+int PhotoHeifDeclaredSize(const unsigned char *data, size_t size, long long *width,
+                          long long *height);
+
 // 1 if a width x height picture is positive and within PHOTO_MAX_PIXELS; else 0 and a reason.
 int PhotoCheckDimensions(long long width, long long height, std::string *error);
 // Sizes the image to width x height, all black. The size must have passed PhotoCheckDimensions.

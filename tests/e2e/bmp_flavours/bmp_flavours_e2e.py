@@ -22,7 +22,7 @@ ENGINE = PACK = ""
 WORK = ""
 saver = None  # the saver_e2e module
 WIDTH, HEIGHT = 120, 90
-LOGO = (0, 0, 255)
+LOGO = (64, 0, 64)  # a colour no slide uses: pixels of it are the logo
 # Each slide: its left and right halves as the screen must show them, and how glimmer-pack
 # lists it (the drawable form it was converted to).
 FLAVOURS = {
