@@ -6,11 +6,10 @@
 #include <cstdarg>
 #include <cstdio>
 
-// The OS/2 2.x header gives compressions 3 and 4 other meanings (Huffman, RLE24).
 static const size_t BMP_FILE_HEADER = 14;
 static const uint32_t BMP_CORE_HEADER = 12;     // OS/2 1.x: 16-bit sizes, 3-byte table entries
 static const uint32_t BMP_INFO_HEADER = 40;     // Windows 3
-static const uint32_t BMP_OS2_HEADER = 64;      // OS/2 2.x
+static const uint32_t BMP_OS2_HEADER = 64;      // OS/2 2.x: compressions 3 and 4 differ
 static const uint32_t BMP_ALPHA_IN_HEADER = 56; // headers from here on hold an alpha mask
 
 static int Fail(std::string *error, const char *format, ...) __attribute__((format(printf, 2, 3)));

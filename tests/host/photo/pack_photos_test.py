@@ -135,6 +135,18 @@ with tempfile.TemporaryDirectory() as d:
             "400x300x24", "400x267x24", "400x300x24", "375x300x24", "End"]
     check(got == want, "list after a build with options:\n%s\n%s" % (got, want))
 
+    # A 32-bit BMP slide that fits stays true colour unless --bits 8 is given; as the preview
+    # it keeps its colours whatever --bits says.
+    convert("-size", "60x40", "gradient:red-blue", "-alpha", "on", "BMP:" + p("true.bmp"))
+    for args, want in [([], ["Text", "800x600x8", "60x40x24"]),
+                       (["--bits", "8"], ["Text", "800x600x8", "60x40x8"]),
+                       (["--bits", "8", "--preview", p("true.bmp")], ["Text", "60x40x24",
+                                                                      "60x40x8"])]:
+        r = run("build", "-o", p("bmp.exe"), *base, *args, p("true.bmp"))
+        check(r.returncode == 0, "build with a 32-bit BMP %s: %s" % (args, r.stderr))
+        got = listing(p("bmp.exe"))
+        check(got[:2] + got[-2:-1] == want, "32-bit BMP %s:\n%s\n%s" % (args, got, want))
+
     # Progress: one line per picture with -v, and on a terminal without it.
     for what, kwargs, args in [("-v", {}, ["-v"]), ("terminal", {"terminal": True}, [])]:
         r = run("build", "-o", p("d.exe"), *base, *args, *slides, **kwargs)

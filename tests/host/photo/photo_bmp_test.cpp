@@ -1,7 +1,6 @@
 // BMP files of every flavour, built byte by byte here, become Dibs that Windows 95 draws with
 // the pixels each file means; broken ones are refused with the specific problem.
 #include "photo.h"
-#include "photo_bmp.h"
 
 #include <gtest/gtest.h>
 
