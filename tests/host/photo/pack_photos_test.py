@@ -133,7 +133,7 @@ with tempfile.TemporaryDirectory() as d:
             "--logo-size", "160x100", "--quality", "80", "--speed", "6", *slides)
     check(r.returncode == 0, "build with options: " + r.stderr)
     got = listing(p("c.exe"))
-    want = ["Text", "400x300x8", "Executable", "Text", "160x100x24", "225x300x24", "400x200x24",
+    want = ["Text", "400x300x8", "Executable", "Text", "133x100x24", "225x300x24", "400x200x24",
             "400x300x24", "400x267x24", "400x300x24", "375x300x24", "End"]
     check(got == want, "list after a build with options:\n%s\n%s" % (got, want))
 
