@@ -7,6 +7,7 @@
 #   make BUILD=dir         use another build folder (its dist/ then lies inside it)
 #   make WINE_TESTS=win64  run the Win32 tests on the x86_64 twin (where 32-bit Wine is missing)
 #   make win64             also build the x86_64 twin of the programs
+#   make tests             also build the fuzz targets (with clang), for scripts/test.sh
 BUILD ?= build
 JOBS ?= 2
 # The Windows build whose Win32 tests CTest runs under Wine: win32 (the shipped i686 programs,
@@ -21,7 +22,7 @@ ABS_BUILD := $(abspath $(BUILD))
 TESTS_IN = $(if $(filter $(1),$(WINE_TESTS)),ON,OFF)
 PREFIX ?= /usr/local
 
-.PHONY: all host win32 win64 dist check install deb clean
+.PHONY: all host win32 win64 fuzz dist tests check install deb clean
 
 all: dist
 
@@ -56,6 +57,17 @@ dist: win32 $(filter win64,$(WINE_TESTS))
 	if [ -d $(BUILD)/win64/out ]; then mkdir -p $(DIST)/win64 && \
 	    cp $(BUILD)/win64/out/*.exe $(DIST)/win64/; fi
 
+# The libFuzzer targets, built with clang in a tree of their own.
+fuzz:
+	cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLIMMER_FUZZ=ON \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	cmake --build $(BUILD)/fuzz -j$(JOBS)
+
+# Everything the test command runs: the CTest tree then takes in the fuzz targets as well.
+tests: dist fuzz
+	printf 'subdirs("host")\nsubdirs("$(WINE_TESTS)")\nsubdirs("fuzz")\n' \
+	    > $(BUILD)/CTestTestfile.cmake
+
 install: all
 	cmake --install $(BUILD)/host --prefix $(PREFIX) --strip
 
@@ -64,7 +76,7 @@ deb: all
 	rm -rf $(DIST)/_CPack_Packages
 	ls $(DIST)/glimmer-pack_*.deb
 
-check: all
+check:
 	scripts/test.sh $(BUILD)
 
 clean:

@@ -23,7 +23,7 @@ else
     echo "32-bit Wine is missing: the Wine tests run the x86_64 twin under wine64."
     wine_tests=win64
 fi
-make BUILD="$BUILD" WINE_TESTS=$wine_tests all
+make BUILD="$BUILD" WINE_TESTS=$wine_tests tests
 
 pids=()
 stop_all() {

@@ -1,6 +1,6 @@
-// Picture loading for glimmer-pack: BMP files through the library's own loader, refused unless
-// the Dib is whole and its pixel rows lie directly behind the colour table; photos through the
-// photo import library, fitted into the slide box and reduced to their own 256 colours.
+// Picture loading for glimmer-pack: every picture through the photo import library. Photos are
+// fitted into the slide box and reduced to their own 256 colours; BMP files keep their pixels
+// where their size stays.
 #include "pack_pictures.h"
 
 #include <errno.h>
@@ -31,7 +31,7 @@ const char *PicturesUsage()
     snprintf(maxSlides, sizeof maxSlides,
              "  --max-slides N   keep only the first N slides (at most %d are shown)\n",
              SLIDE_SLOTS);
-    usage = "picture options (pictures: BMP as it is; JPEG, PNG, WebP, HEIC/HEIF, GIF fitted):\n"
+    usage = "picture options (JPEG, PNG, WebP, HEIC/HEIF, GIF fitted; a BMP kept if it fits):\n"
             "  --size WxH       box each slide and the preview are fitted into (800x600)\n"
             "  --upscale        enlarge pictures smaller than the box\n"
             "  --bits 8|24      slides with their own 256 colours (8) or true colour (24)\n"
@@ -107,6 +107,7 @@ int ParsePictureOption(int argc, char **argv, PictureOptions *options)
         if (!value || !ParseNumber(value, 8, 24, &photos->bits) ||
             (photos->bits != 8 && photos->bits != 24))
             return OptionError(option, "8 or 24");
+        photos->bmpBits = photos->bits;
         return 2;
     }
     if (!strcmp(option, "--quality")) {
@@ -171,23 +172,6 @@ static void CountPicture(const char *path, PictureRole role, const Blob *blob,
     }
 }
 
-static int LoadBitmap(const char *path, const unsigned char *header, Blob *blob, DibLayout *layout,
-                      std::string *error)
-{
-    if (!BlobLoadBitmapFile(blob, path))
-        return Fail(error, "cannot be read as a BMP file");
-    if (!DibParseBlob(blob, layout)) {
-        BlobFree(blob);
-        return Fail(error, "malformed bitmap: header, colour table or rows missing, or "
-                           "an unsupported format (1, 4, 8 or 24 bits, uncompressed)");
-    }
-    if (ReadLe32(header + 10) != 14 + layout->rowsOffset) {
-        BlobFree(blob);
-        return Fail(error, "the pixel rows do not follow the colour table directly");
-    }
-    return 1;
-}
-
 // Decodes, orients, fits and colour-reduces a photo into a Dib blob for its role: slides as
 // the options say, the preview fitted like them but always 8 bits, the logo in true colour
 // fitted into its own box.
@@ -197,6 +181,9 @@ static int LoadPhoto(const char *path, PictureRole role, const PictureOptions *o
     PhotoOptions photo = options->photos;
     if (role == PICTURE_PREVIEW)
         photo.bits = 8;
+    // --bits 8 reduces true-colour BMP slides that keep their size; other roles keep theirs.
+    if (role != PICTURE_SLIDE)
+        photo.bmpBits = 24;
     if (role == PICTURE_LOGO) {
         photo.bits = 24;
         photo.boxWidth = options->logoWidth;
@@ -230,24 +217,17 @@ int LoadPicture(const char *path, PictureRole role, const PictureOptions *option
     if (got == 0)
         return Fail(error, "file is empty");
 
+    // BMP files too: the photo library keeps their pixels where their size stays.
     DibLayout layout;
-    if (got >= 2 && header[0] == 'B' && header[1] == 'M') {
-        if (!LoadBitmap(path, header, blob, &layout, error))
-            return 0;
-        int colours = layout.bitCount == 24 ? 0 : (int)layout.colours;
-        PrintProgress(options, role, path, "BMP", layout.width, layout.height, &layout, colours,
-                      Seconds() - start);
-    } else {
-        PhotoReport report;
-        if (!LoadPhoto(path, role, options, blob, &report, error))
-            return 0;
-        if (!DibParseBlob(blob, &layout)) {
-            BlobFree(blob);
-            return Fail(error, "the converted picture is not a valid bitmap");
-        }
-        PrintProgress(options, role, path, PhotoFormatName(report.format), report.sourceWidth,
-                      report.sourceHeight, &layout, report.colours, Seconds() - start);
+    PhotoReport report;
+    if (!LoadPhoto(path, role, options, blob, &report, error))
+        return 0;
+    if (!DibParseBlob(blob, &layout)) {
+        BlobFree(blob);
+        return Fail(error, "the converted picture is not a valid bitmap");
     }
+    PrintProgress(options, role, path, PhotoFormatName(report.format), report.sourceWidth,
+                  report.sourceHeight, &layout, report.colours, Seconds() - start);
     CountPicture(path, role, blob, summary);
     return 1;
 }

@@ -28,9 +28,9 @@ const char *PicturesUsage();
 // Parses a picture option at argv[0]: the number of arguments used, 0 when argv[0] is none of
 // them, -1 after printing an error.
 int ParsePictureOption(int argc, char **argv, PictureOptions *options);
-// Loads a picture as a valid Dib blob: a BMP file as it is, a photo (JPEG, PNG, WebP, HEIF,
-// GIF) oriented, fitted and colour-reduced. 0 with the reason in *error (without the file
-// name, which the caller puts in front) and the blob empty.
+// Loads a picture as a valid Dib blob: a BMP file pixel for pixel when it fits, a photo (JPEG,
+// PNG, WebP, HEIF, GIF) oriented, fitted and colour-reduced. 0 with the reason in *error
+// (without the file name, which the caller puts in front) and the blob empty.
 int LoadPicture(const char *path, PictureRole role, const PictureOptions *options, Blob *blob,
                 PictureSummary *summary, std::string *error);
 // The closing line of a build: slides, payload bytes (records after the executable image) and

@@ -42,6 +42,7 @@ struct PhotoOptions {
     int bits;    // 8 (own 256-colour palette) or 24 (true colour)
     int quality; // highest quantisation quality aimed at, 0..100
     int speed;   // quantisation speed, 1 (slowest, best) .. 10 (fastest)
+    int bmpBits; // a true-colour BMP that keeps its size: 24, or 8 to reduce it like a photo
 };
 
 // Facts about a decoded source picture. Sizes are after orientation.
@@ -63,13 +64,16 @@ struct PhotoReport {
     double seconds;
 };
 
-// Defaults: an 800 x 600 box, no upscaling, 8 bits, quality 100, speed 4.
+// Defaults: an 800 x 600 box, no upscaling, 8 bits (24 for BMPs that keep their size),
+// quality 100, speed 4.
 void PhotoOptionsInit(PhotoOptions *options);
 // 1 if every field lies in its range; otherwise 0 and a reason.
 int PhotoOptionsCheck(const PhotoOptions *options, std::string *error);
 
 // The whole pipeline for one file: read, decode, orient, compose alpha over black, fit, reduce
-// colours and write a Dib (header, colour table, rows). *report may be null.
+// colours and write a Dib (header, colour table, rows). *report may be null. A BMP whose size
+// the box keeps keeps its pixels instead: byte for byte when Windows 95 draws it as it is,
+// else with its own colour table or in true colour (see bmpBits).
 int PhotoMakeDib(const char *path, const PhotoOptions *options, std::vector<unsigned char> *dib,
                  PhotoReport *report, std::string *error);
 // The same pipeline on file contents already in memory.
@@ -83,7 +87,7 @@ int PhotoReadFile(const char *path, std::vector<unsigned char> *data, std::strin
 PhotoFormat PhotoDetectFormat(const unsigned char *data, size_t size);
 const char *PhotoFormatName(PhotoFormat format);
 
-// Decodes a JPEG, PNG, WebP, HEIF or GIF (its first frame) to upright RGB with alpha composed
+// Decodes a JPEG, PNG, WebP, HEIF, GIF (its first frame) or BMP to upright RGB with alpha composed
 // over black. With options, a JPEG may be decoded at a reduced DCT scale that still covers the
 // fitted size; with none, every format comes out at full size.
 int PhotoDecode(const unsigned char *data, size_t size, const PhotoOptions *options,

@@ -73,10 +73,10 @@ int PhotoDecode(const unsigned char *data, size_t size, const PhotoOptions *opti
         ok = PhotoDecodeGif(data, size, image, info, error);
         break;
     case PHOTO_FORMAT_BMP:
-        *error = "BMP pictures are not decoded here; they are loaded as bitmaps";
+        ok = PhotoDecodeBmp(data, size, image, info, error);
         break;
     default:
-        *error = "not a picture format this tool reads (JPEG, PNG, WebP, HEIF, GIF)";
+        *error = "not a picture format this tool reads (JPEG, PNG, WebP, HEIF, GIF, BMP)";
         break;
     }
     if (!ok) {

@@ -11,6 +11,7 @@ void PhotoOptionsInit(PhotoOptions *options)
     options->boxHeight = 600;
     options->upscale = 0;
     options->bits = 8;
+    options->bmpBits = 24;
     options->quality = 100;
     options->speed = 4;
 }
@@ -24,7 +25,8 @@ int PhotoOptionsCheck(const PhotoOptions *options, std::string *error)
                  std::to_string(PHOTO_MAX_BOX_SIDE);
         return 0;
     }
-    if (options->bits != 8 && options->bits != 24) {
+    if ((options->bits != 8 && options->bits != 24) ||
+        (options->bmpBits != 8 && options->bmpBits != 24)) {
         *error = "bits must be 8 or 24";
         return 0;
     }

@@ -14,9 +14,10 @@
 // Most SOS markers accepted: a small crafted progressive file can otherwise make the decoder
 // run over the whole picture for each of many thousand scans.
 static const int JPEG_MAX_SCANS = 1000;
-// Memory libjpeg may take for its own buffers (whole-picture coefficients of a progressive
-// file), in bytes; beyond it libjpeg fails instead of allocating.
-static const long JPEG_MAX_MEMORY = 1024L * 1024 * 1024;
+// Memory libjpeg may take for its own buffers, in bytes; beyond it libjpeg fails instead of
+// allocating. A progressive file keeps every coefficient of the picture, 2 bytes a sample: 763
+// MiB for four full-resolution components at the pixel limit, which this still lets through.
+static const long JPEG_MAX_MEMORY = 800L * 1024 * 1024;
 
 struct JpegFailure {
     jpeg_error_mgr manager; // first, so that cinfo->err points at the whole record

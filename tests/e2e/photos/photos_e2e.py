@@ -78,7 +78,7 @@ class PhotosEndToEnd(unittest.TestCase):
         self.assertEqual(kinds, ["Text", "Dib", "Executable", "Text", "Dib"] + ["Dib"] * 6
                          + ["End"])
         sizes = [line.split()[3] for line in r.stdout.splitlines()[1:] if " Dib " in line]
-        self.assertEqual(sizes, ["800x600x8", "200x125x24", "450x600x8", "800x560x8",
+        self.assertEqual(sizes, ["800x600x8", "320x200x24", "450x600x8", "800x560x8",
                                  "800x533x8", "640x480x8", "400x300x8", "320x240x8"])
 
     def test_installs_and_shows_the_photos(self):

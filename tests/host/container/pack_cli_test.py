@@ -118,7 +118,8 @@ with tempfile.TemporaryDirectory() as d:
     bad = [
         ("missing slide", base + [p("nope.bmp")], "nope.bmp"),
         ("not a BMP", base + [p("notbmp.bmp")], "notbmp.bmp: cannot decode GIF"),
-        ("rows cut short", base + [p("cut.bmp")], "cut.bmp: malformed"),
+        ("rows cut short", base + [p("cut.bmp")],
+         "cut.bmp: its pixel rows run past the end of the file"),
         ("name with a hyphen", [a if a != name else "My-Saver" for a in base] + [p("s1.bmp")],
          "can only contain"),
         ("name of 80 characters", [a if a != name else "N" * 80 for a in base] + [p("s1.bmp")],

@@ -57,7 +57,9 @@ class PackBuild(unittest.TestCase):
         self.write("notes.bmp", b"GIF89a" + bytes(100))
         self.write("stamped.exe", F.stamped(F.image(4096)))
         self.write("huge.bmp", F.bmp_file(F.dib(4097, 4096, 1)))
+        # A box as large as any: BMP files that fit it keep their size.
         r = run("build", "-o", self.path("out.exe"), "--setup", self.path("stamped.exe"),
+                "--size", "16384x16384",
                 "--engine", self.path("setup.exe"), "--name", "My-Saver", "--options",
                 "DV" + "a" * 128, "--logo", self.path("nope.png"), good, self.path("cut.bmp"),
                 self.path("notes.bmp"), self.path("huge.bmp"), self.path("missing.jpg"))
@@ -68,7 +70,7 @@ class PackBuild(unittest.TestCase):
             "stamped.exe: not an unstamped Windows executable",
             "setup.exe: not a glimmer engine (it carries no variant tag)",
             "nope.png: No such file or directory",
-            "cut.bmp: malformed bitmap",
+            "cut.bmp: its pixel rows run past the end of the file",
             "notes.bmp: cannot decode GIF",
             "huge.bmp: 4097 x 4096 pixels: Windows 95 would draw it blank on every display",
             "missing.jpg: No such file or directory",
@@ -160,16 +162,20 @@ class PackBuild(unittest.TestCase):
              "4097 x 4096 pixels: Windows 95 would draw it blank on every display, since even "
              "at 256 colours it needs a device bitmap of 16785408 bytes, more than the 16 MB "
              "(16777216 bytes) Windows 95 allows"),
-            ("wider than the coordinates", F.dib(32767, 1, 1), 1,
-             "32767 x 1 pixels: Windows 95 would draw it blank, since its drawing coordinates "
-             "end at 32767 (at most 32766 pixels a side)"),
+            # Wider than the largest box: fitted into it, so its coordinates stay in range.
+            ("wider than the coordinates", F.dib(32767, 1, 1), 0, None),
         ]
         for name, data, status, message in rows:
             with self.subTest(name):
                 slide = self.write("slide.bmp", F.bmp_file(data))
+                # A box as large as any, so that the BMP keeps its size where it fits.
                 r = run("build", "-o", self.path("out.exe"), *self.images, "--name", "Big",
-                        slide)
+                        "--size", "16384x16384", slide)
                 self.assertEqual(r.returncode, status, r.stderr)
+                if message is None:
+                    self.assertNotIn("blank", r.stderr)
+                    os.remove(self.path("out.exe"))
+                    continue
                 self.assertIn("slide.bmp: " + message, r.stderr)
                 if status:
                     self.assertNothingWritten()

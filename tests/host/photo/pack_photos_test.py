@@ -91,19 +91,19 @@ with tempfile.TemporaryDirectory() as d:
     convert("-size", "100x80", "gradient:", "-type", "Palette", "-compress", "None",
             "BMP3:" + p("slide.bmp"))
     convert("-size", "1024x768", "gradient:white-black", "-quality", "90", p("preview.jpg"))
-    convert("-size", "320x200", "xc:orange", p("logo.png"))
+    convert("-size", "640x480", "xc:orange", p("logo.png"))
     slides = [p(n) for n in ["phone.jpg", "wide.png", "small.gif", "photo.webp", "photo.heic",
                              "slide.bmp"]]
     base = ["--setup", p("setup.exe"), "--engine", p("engine.exe"), "--name", "Photo Test",
             "--preview", p("preview.jpg"), "--options", "DV", "--logo", p("logo.png")]
 
     # Defaults: slides and preview fitted into 800 x 600 with 256 colours, never enlarged; the
-    # logo in true colour fitted into 200 x 150; the BMP slide as it was.
+    # logo in true colour fitted into 320 x 200; the BMP slide, which fits, as it was.
     r = run("build", "-o", p("a.exe"), *base, *slides)
     check(r.returncode == 0, "build from mixed formats: " + r.stderr)
     check(r.stderr == "", "no progress when not on a terminal: %r" % r.stderr)
     got = listing(p("a.exe"))
-    want = ["Text", "800x600x8", "Executable", "Text", "200x125x24", "450x600x8", "800x400x8",
+    want = ["Text", "800x600x8", "Executable", "Text", "267x200x24", "450x600x8", "800x400x8",
             "200x150x8", "800x533x8", "640x480x8", "100x80x8", "End"]
     check(got == want, "list after a default build:\n%s\n%s" % (got, want))
     size = os.path.getsize(p("a.exe"))
@@ -127,14 +127,27 @@ with tempfile.TemporaryDirectory() as d:
         outputs.append(open(p("t%s.exe" % threads), "rb").read())
     check(outputs[0] == outputs[1], "the same bytes whatever the thread setting")
 
-    # Options: another box, enlarging, true-colour slides, a logo box.
+    # Options: another box, enlarging (the BMP too, like a photo), true-colour slides, a logo
+    # box.
     r = run("build", "-o", p("c.exe"), *base, "--size", "400x300", "--upscale", "--bits", "24",
             "--logo-size", "160x100", "--quality", "80", "--speed", "6", *slides)
     check(r.returncode == 0, "build with options: " + r.stderr)
     got = listing(p("c.exe"))
-    want = ["Text", "400x300x8", "Executable", "Text", "160x100x24", "225x300x24", "400x200x24",
-            "400x300x24", "400x267x24", "400x300x24", "100x80x8", "End"]
+    want = ["Text", "400x300x8", "Executable", "Text", "133x100x24", "225x300x24", "400x200x24",
+            "400x300x24", "400x267x24", "400x300x24", "375x300x24", "End"]
     check(got == want, "list after a build with options:\n%s\n%s" % (got, want))
+
+    # A 32-bit BMP slide that fits stays true colour unless --bits 8 is given; as the preview
+    # it keeps its colours whatever --bits says.
+    convert("-size", "60x40", "gradient:red-blue", "-alpha", "on", "BMP:" + p("true.bmp"))
+    for args, want in [([], ["Text", "800x600x8", "60x40x24"]),
+                       (["--bits", "8"], ["Text", "800x600x8", "60x40x8"]),
+                       (["--bits", "8", "--preview", p("true.bmp")], ["Text", "60x40x24",
+                                                                      "60x40x8"])]:
+        r = run("build", "-o", p("bmp.exe"), *base, *args, p("true.bmp"))
+        check(r.returncode == 0, "build with a 32-bit BMP %s: %s" % (args, r.stderr))
+        got = listing(p("bmp.exe"))
+        check(got[:2] + got[-2:-1] == want, "32-bit BMP %s:\n%s\n%s" % (args, got, want))
 
     # Progress: one line per picture with -v, and on a terminal without it.
     for what, kwargs, args in [("-v", {}, ["-v"]), ("terminal", {"terminal": True}, [])]:

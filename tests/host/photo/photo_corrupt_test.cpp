@@ -142,7 +142,8 @@ TEST(PhotoCorrupt, BadInputsAreRefusedWithAReason)
         {"heif-huge", HugeHeif(heif), "megapixels"},
         {"heif-other-brand", Bytes{0, 0, 0, 16, 'f', 't', 'y', 'p', 'i', 's', 'o', 'm', 0, 0, 0, 0},
          "HEIF"},
-        {"bmp", bmp, "BMP"},
+        {"bmp-half", Truncate(bmp, bmp.size() / 2), "its pixel rows run past the end"},
+        {"bmp-header-only", Truncate(bmp, 30), "header runs past the end"},
         {"text", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}, "not a picture format"},
         {"one-byte", Bytes{0xFF}, "not a picture format"},
         {"empty", Bytes{}, "empty"},
@@ -176,6 +177,9 @@ TEST(PhotoCorrupt, RandomDamageGivesAPictureOrAReason)
         {"sweep.webp", "-quality 80"},
         {"sweep-lossless.webp", "-define webp:lossless=true"},
         {"sweep.heic", "-quality 80"},
+        {"BMP3:sweep.bmp", "-type Palette"},
+        {"BMP3:sweep-rle.bmp", "-type Palette -compress RLE"},
+        {"BMP:sweep-32.bmp", "-alpha on"},
     };
     std::mt19937 random(1);
     for (const Row &row : rows) {

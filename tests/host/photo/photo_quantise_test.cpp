@@ -152,7 +152,8 @@ TEST(PhotoOptions, OutOfRangeValuesAreRefused)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        PhotoOptions options = {row.boxWidth, row.boxHeight, 0, row.bits, row.quality, row.speed};
+        PhotoOptions options = {row.boxWidth, row.boxHeight, 0, row.bits,
+                                row.quality,  row.speed,     24};
         std::string error;
         EXPECT_EQ(row.valid, PhotoOptionsCheck(&options, &error) == 1);
         EXPECT_EQ(row.valid, error.empty());
