@@ -49,7 +49,7 @@ function(glimmer_wine_test)
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} glimmer_common GTest::gtest_main
         glimmer_winlink)
     target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/common
-        ${CMAKE_SOURCE_DIR}/engine ${CMAKE_SOURCE_DIR}/setup)
+        ${CMAKE_SOURCE_DIR}/engine ${CMAKE_SOURCE_DIR}/setup ${CMAKE_SOURCE_DIR}/tests/common)
     add_test(NAME wine.${T_NAME} COMMAND ${T_NAME})
     set(env ${GLIMMER_WINE_ENV})
     if(T_DISPLAY8)

@@ -2,8 +2,8 @@
 // two loaders from disk.
 #include "blob.h"
 
-#include <stdlib.h>
 #include <string.h>
+#include "memory.h"
 #include "platform.h"
 
 const char LONG_STUB_MESSAGE[] = "This program must be run under Win32\r\n$";
@@ -21,28 +21,31 @@ Blob *BlobInit(Blob *blob)
 
 void BlobFree(Blob *blob)
 {
-    free(blob->data);
+    MemoryFree(blob->data);
     BlobInit(blob);
 }
 
-void BlobAllocate(Blob *blob, BlobKind kind, uint32_t size)
+int BlobAllocate(Blob *blob, BlobKind kind, uint32_t size)
 {
     BlobFree(blob);
+    // With its extra byte such a buffer cannot exist: where size_t has 32 bits, size + 1 would
+    // wrap to 0 and the data would be written far past a tiny block.
+    if (size == BLOB_SIZE_LIMIT)
+        return 0;
     blob->kind = kind;
     blob->size = size;
     if (size == 0)
-        return; // an empty record has no data
+        return 1; // an empty record has no data
     // One zero byte beyond the data keeps every Text NUL-terminated.
-    blob->data = (unsigned char *)calloc((size_t)size + 1, 1);
-    if (!blob->data)
-        abort(); // running out of memory ends the program
+    blob->data = (unsigned char *)MemoryAllocate((size_t)size + 1);
+    memset(blob->data, 0, (size_t)size + 1);
+    return 1;
 }
 
 Blob *BlobCopy(Blob *destination, const Blob *source)
 {
     BlobInit(destination);
-    if (source->data) {
-        BlobAllocate(destination, source->kind, source->size);
+    if (source->data && BlobAllocate(destination, source->kind, source->size)) {
         memcpy(destination->data, source->data, source->size);
     } else {
         destination->kind = source->kind;
@@ -62,7 +65,10 @@ Blob *BlobAssign(Blob *destination, const Blob *source)
 int BlobSetText(Blob *blob, const char *text)
 {
     size_t length = strlen(text);
-    BlobAllocate(blob, BlobKind::Text, (uint32_t)(length + 1));
+    if (length >= BLOB_SIZE_LIMIT || !BlobAllocate(blob, BlobKind::Text, (uint32_t)(length + 1))) {
+        BlobFree(blob);
+        return 0;
+    }
     memcpy(blob->data, text, length + 1);
     return 1;
 }
@@ -124,8 +130,8 @@ int BlobLoadBitmapFile(Blob *blob, const char *path)
     if (size != 0 && size != PLATFORM_FILE_SIZE_ERROR && size >= BITMAP_FILE_HEADER_SIZE &&
         ReadExactly(file, header, BITMAP_FILE_HEADER_SIZE) && header[0] == 'B' &&
         header[1] == 'M') {
-        BlobAllocate(blob, BlobKind::Dib, size - BITMAP_FILE_HEADER_SIZE);
-        ok = ReadExactly(file, blob->data, blob->size);
+        ok = BlobAllocate(blob, BlobKind::Dib, size - BITMAP_FILE_HEADER_SIZE) &&
+             ReadExactly(file, blob->data, blob->size);
     }
     return LoadClose(blob, file, ok);
 }
@@ -138,8 +144,8 @@ int BlobLoadExecutableFile(Blob *blob, const char *path)
         return 0;
     int ok = 0;
     if (size >= MIN_EXECUTABLE_SIZE && size != PLATFORM_FILE_SIZE_ERROR) {
-        BlobAllocate(blob, BlobKind::Executable, size);
-        ok = ReadExactly(file, blob->data, size) &&
+        ok = BlobAllocate(blob, BlobKind::Executable, size) &&
+             ReadExactly(file, blob->data, size) &&
              memcmp(blob->data + STUB_MESSAGE_OFFSET, LONG_STUB_MESSAGE, LONG_STUB_LENGTH) == 0;
     }
     return LoadClose(blob, file, ok);

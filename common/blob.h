@@ -8,6 +8,7 @@
 #pragma once
 
 #include <stdint.h>
+#include "byte_order.h"
 
 enum class BlobKind : uint16_t { End = 0, Text = 1, Dib = 2, Executable = 3 };
 
@@ -18,10 +19,10 @@ struct Blob {
 };
 
 // Offsets into an executable image.
-const uint32_t STUB_MESSAGE_OFFSET = 80;     // DOS stub message
-const uint32_t PAYLOAD_OFFSET_FIELD = 106;   // stamped payload offset, 32-bit
+const uint32_t STUB_MESSAGE_OFFSET = 80;      // DOS stub message
+const uint32_t PAYLOAD_OFFSET_FIELD = 106;    // stamped payload offset, 32-bit
 const uint32_t SUBSYSTEM_VERSION_FIELD = 328; // MajorSubsystemVersion, then Minor at 330
-const uint32_t MIN_EXECUTABLE_SIZE = 128;    // bytes; smaller images are refused
+const uint32_t MIN_EXECUTABLE_SIZE = 128;     // bytes; smaller images are refused
 
 // The 39-byte message ld writes and the 26-byte message of a stamped image.
 extern const char LONG_STUB_MESSAGE[];  // "This program must be run under Win32\r\n$"
@@ -36,26 +37,12 @@ Blob *BlobAssign(Blob *destination, const Blob *source);
 int BlobSetText(Blob *blob, const char *text);
 // The blob's text, or "" when it has no data. Always NUL-terminated (see above).
 const char *BlobText(const Blob *blob);
-// Frees the blob, then gives it the kind and size + 1 zeroed bytes (no data for size 0).
-void BlobAllocate(Blob *blob, BlobKind kind, uint32_t size);
+// Frees the blob, then gives it the kind and size + 1 zeroed bytes (no data for size 0) and
+// returns 1. A size of BLOB_SIZE_LIMIT is refused with 0 and the blob left empty. Running out
+// of memory ends the program (memory.h).
+int BlobAllocate(Blob *blob, BlobKind kind, uint32_t size);
+const uint32_t BLOB_SIZE_LIMIT = 0xFFFFFFFFu; // bytes; no blob holds this many
 
 int BlobPatchSubsystemVersion(Blob *blob);
 int BlobLoadBitmapFile(Blob *blob, const char *path);
 int BlobLoadExecutableFile(Blob *blob, const char *path);
-
-// Little-endian readers and writers over plain bytes.
-inline uint16_t ReadLe16(const unsigned char *p) { return (uint16_t)(p[0] | (p[1] << 8)); }
-inline uint32_t ReadLe32(const unsigned char *p)
-{
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
-}
-inline void WriteLe16(unsigned char *p, uint16_t v)
-{
-    p[0] = (unsigned char)v;
-    p[1] = (unsigned char)(v >> 8);
-}
-inline void WriteLe32(unsigned char *p, uint32_t v)
-{
-    for (int i = 0; i < 4; i++)
-        p[i] = (unsigned char)(v >> (8 * i));
-}

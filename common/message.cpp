@@ -1,8 +1,8 @@
 // The message slot: formatting the text, captions by severity and clearing.
 #include "message.h"
 
-#include <stdlib.h>
 #include <string.h>
+#include "memory.h"
 
 MessageSlot AppMessage;
 
@@ -45,7 +45,7 @@ unsigned MessageIconStyle(int severity)
 static char *CopyText(const char *text)
 {
     size_t size = strlen(text) + 1;
-    char *copy = (char *)malloc(size);
+    char *copy = (char *)MemoryAllocate(size);
     memcpy(copy, text, size);
     return copy;
 }
@@ -56,7 +56,7 @@ static char *CopyText(const char *text)
 static char *FormatText(const char *format, const char *argument)
 {
     size_t argumentLength = strlen(argument);
-    char *text = (char *)malloc(strlen(format) + argumentLength + 1);
+    char *text = (char *)MemoryAllocate(strlen(format) + argumentLength + 1);
     char *out = text;
     int argumentUsed = 0;
     for (const char *in = format; *in; ++in) {
@@ -80,7 +80,7 @@ void SetMessage(MessageSlot *slot, const char *format, const char *argument, int
 {
     // The new text is made before the old one is freed: the argument may be that old text.
     char *text = FormatText(format ? format : "%s", argument ? argument : "");
-    free(slot->text);
+    MemoryFree(slot->text);
     slot->text = text;
     slot->severity = (int16_t)severity;
     SetMessageCaption(slot, SeverityCaption(slot->severity));
@@ -89,16 +89,16 @@ void SetMessage(MessageSlot *slot, const char *format, const char *argument, int
 void SetMessageCaption(MessageSlot *slot, const char *caption)
 {
     char *copy = caption ? CopyText(caption) : nullptr;
-    free(slot->caption);
+    MemoryFree(slot->caption);
     slot->caption = copy;
 }
 
 void ClearMessage(MessageSlot *slot)
 {
     slot->severity = SeverityNone;
-    free(slot->caption);
+    MemoryFree(slot->caption);
     slot->caption = nullptr;
-    free(slot->text);
+    MemoryFree(slot->text);
     slot->text = nullptr;
 }
 

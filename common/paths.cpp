@@ -19,17 +19,6 @@ void ModuleDirectoryFromPath(char *directory, const char *modulePath)
     directory[length] = '\0';
 }
 
-// Appends the pieces to out; 0 when they do not fit in PATH_CAPACITY characters.
-static int Append(char *out, size_t *length, const char *piece, size_t pieceLength)
-{
-    if (*length + pieceLength > (size_t)PATH_CAPACITY - 1)
-        return 0;
-    memcpy(out + *length, piece, pieceLength);
-    *length += pieceLength;
-    out[*length] = '\0';
-    return 1;
-}
-
 // Searched back from its end, the text meets a backslash before any dot: its last part has
 // no extension. A text with neither (a bare drive-relative name like D:SUN) gets none.
 static int NeedsExtension(const char *text, size_t length)
@@ -55,14 +44,15 @@ int MakeFullPathIn(char *path, const char *defaultExtension, const char *moduleD
     if (path[0] == '\\') {
         const char *colon = strchr(moduleDirectory, ':');
         if (colon)
-            fits = Append(full, &length, moduleDirectory, (size_t)(colon - moduleDirectory) + 1);
+            fits = TextAppend(full, PATH_CAPACITY, &length, moduleDirectory,
+                              (size_t)(colon - moduleDirectory) + 1);
     } else if (strchr(path, ':') == nullptr) {
-        fits = Append(full, &length, moduleDirectory, strlen(moduleDirectory));
+        fits = TextAppend(full, PATH_CAPACITY, &length, moduleDirectory, strlen(moduleDirectory));
     }
-    fits = fits && Append(full, &length, path, strlen(path));
+    fits = fits && TextAppend(full, PATH_CAPACITY, &length, path, strlen(path));
     if (fits && defaultExtension && NeedsExtension(full, length))
-        fits = Append(full, &length, ".", 1) &&
-               Append(full, &length, defaultExtension, strlen(defaultExtension));
+        fits = TextAppend(full, PATH_CAPACITY, &length, ".", 1) &&
+               TextAppend(full, PATH_CAPACITY, &length, defaultExtension, strlen(defaultExtension));
     if (!fits) {
         path[0] = '\0';
         return 0;
@@ -75,8 +65,9 @@ int HelpFilePath(char *path, const char *moduleDirectory, const char *helpFile)
 {
     size_t length = 0;
     path[0] = '\0';
-    if (!Append(path, &length, moduleDirectory, strlen(moduleDirectory)) ||
-        !Append(path, &length, helpFile ? helpFile : "", helpFile ? strlen(helpFile) : 0)) {
+    if (!TextAppend(path, PATH_CAPACITY, &length, moduleDirectory, strlen(moduleDirectory)) ||
+        !TextAppend(path, PATH_CAPACITY, &length, helpFile ? helpFile : "",
+                    helpFile ? strlen(helpFile) : 0)) {
         path[0] = '\0';
         return 0;
     }

@@ -19,7 +19,10 @@ void PayloadClose()
     }
 }
 
-int PayloadIsOpen() { return payloadStream != nullptr; }
+int PayloadIsOpen()
+{
+    return payloadStream != nullptr;
+}
 
 static int PayloadFail()
 {
@@ -77,7 +80,8 @@ int PayloadReadNext(Blob *blob)
     long position = ftell(payloadStream);
     if (position < 0 || (uint64_t)position + size > payloadLength)
         return ReadFail(blob); // the record runs past the end of the file
-    BlobAllocate(blob, (BlobKind)kind, size);
+    if (!BlobAllocate(blob, (BlobKind)kind, size))
+        return ReadFail(blob);
     if (size != 0 && fread(blob->data, 1, size, payloadStream) != size)
         return ReadFail(blob);
     return 1;

@@ -5,6 +5,10 @@
 
 // The running program's own file name into buffer; its length, or 0 when it cannot be had.
 int PlatformModuleFileName(char *buffer, int capacity);
+// The long name of the file a path names (the last part only, as a directory listing shows it)
+// into buffer; its length, or 0 when it cannot be had. Windows starts a saver by its short
+// 8.3 path, and only this lookup gives back the name it was installed under.
+int PlatformLongFileName(const char *path, char *buffer, int capacity);
 
 // A file opened for sequential reading, shared for reading only.
 typedef void *PlatformFile;
@@ -14,3 +18,6 @@ PlatformFile PlatformFileOpenRead(const char *path); // nullptr on failure
 uint32_t PlatformFileSize(PlatformFile file);        // PLATFORM_FILE_SIZE_ERROR on failure
 uint32_t PlatformFileRead(PlatformFile file, void *buffer, uint32_t count); // bytes read
 void PlatformFileClose(PlatformFile file);
+
+// Deletes a file; 1 when it was deleted.
+int PlatformFileDelete(const char *path);

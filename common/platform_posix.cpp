@@ -14,6 +14,12 @@ int PlatformModuleFileName(char *buffer, int capacity)
     return (int)length;
 }
 
+// Host file names have no short form: the name is the one in the path.
+int PlatformLongFileName(const char *path, char *buffer, int capacity)
+{
+    return 0;
+}
+
 PlatformFile PlatformFileOpenRead(const char *path)
 {
     FILE *file = fopen(path, "rb");
@@ -40,4 +46,12 @@ uint32_t PlatformFileRead(PlatformFile file, void *buffer, uint32_t count)
     return (uint32_t)fread(buffer, 1, count, (FILE *)file);
 }
 
-void PlatformFileClose(PlatformFile file) { fclose((FILE *)file); }
+void PlatformFileClose(PlatformFile file)
+{
+    fclose((FILE *)file);
+}
+
+int PlatformFileDelete(const char *path)
+{
+    return unlink(path) == 0;
+}

@@ -1,6 +1,7 @@
 // Win32 versions of the operating-system calls used by the platform-free code.
 #include "platform.h"
 
+#include <string.h>
 #include <windows.h>
 
 int PlatformModuleFileName(char *buffer, int capacity)
@@ -9,6 +10,21 @@ int PlatformModuleFileName(char *buffer, int capacity)
     // A full buffer means the name was cut; a cut name would open the wrong file.
     if (length == 0 || length >= (DWORD)capacity)
         return 0;
+    return (int)length;
+}
+
+// FindFirstFileA rather than GetLongPathNameA, which Windows 95 does not have.
+int PlatformLongFileName(const char *path, char *buffer, int capacity)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    size_t length = strlen(found.cFileName);
+    if (length == 0 || length >= (size_t)capacity)
+        return 0;
+    memcpy(buffer, found.cFileName, length + 1);
     return (int)length;
 }
 
@@ -34,4 +50,12 @@ uint32_t PlatformFileRead(PlatformFile file, void *buffer, uint32_t count)
     return (uint32_t)got;
 }
 
-void PlatformFileClose(PlatformFile file) { CloseHandle((HANDLE)file); }
+void PlatformFileClose(PlatformFile file)
+{
+    CloseHandle((HANDLE)file);
+}
+
+int PlatformFileDelete(const char *path)
+{
+    return DeleteFileA(path) != 0;
+}

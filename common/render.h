@@ -16,11 +16,16 @@ enum PaletteMode {
 extern HPALETTE CurrentPalette;
 extern int CurrentPaletteIsSharedCube;
 
+// Draws the picture over (x, y) to (x + w, y + h) inclusive at an intensity (0 to 256). The
+// palette its palette work selects into dc is selected out again before it returns.
 void DibDraw(const Blob *blob, HDC dc, int x, int y, int w, int h, int intensity, int mode);
+// The picture as a bitmap for dc, or nullptr. The palette work stays selected in dc.
 HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode);
 HPALETTE CreateColorCubePalette();
 void PaletteUseColorCube();
 void PaletteReplace(HPALETTE palette);
-void PaletteRealize(HDC dc);
+// Selects the current palette into dc as a foreground palette and realizes it; returns the
+// palette it replaced there, for the caller to select back (nullptr with no current palette).
+HPALETTE PaletteRealize(HDC dc);
 int PaletteOnQueryNew(HWND window);
 void PaletteOnChanged(HWND window, HWND changer);

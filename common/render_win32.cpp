@@ -6,9 +6,9 @@
 // with the blob. A 24-bit picture has no table, so its whole data is copied and scaled.
 #include "render.h"
 
-#include <stdlib.h>
 #include <string.h>
 #include "dib.h"
+#include "memory.h"
 
 HPALETTE CurrentPalette = nullptr;
 int CurrentPaletteIsSharedCube = 0;
@@ -69,12 +69,21 @@ void PaletteUseColorCube()
     CurrentPaletteIsSharedCube = CurrentPalette != nullptr;
 }
 
-void PaletteRealize(HDC dc)
+HPALETTE PaletteRealize(HDC dc)
 {
     if (CurrentPalette == nullptr)
-        return;
-    SelectPalette(dc, CurrentPalette, FALSE);
+        return nullptr;
+    HPALETTE previous = SelectPalette(dc, CurrentPalette, FALSE);
     RealizePalette(dc);
+    return previous;
+}
+
+// Selects back the palette a draw or a realization replaced. A palette must not stay selected
+// in a context that is released or whose painting ends: the next draw deletes it.
+static void PaletteHandBack(HDC dc, HPALETTE previous)
+{
+    if (previous != nullptr)
+        SelectPalette(dc, previous, FALSE);
 }
 
 int PaletteOnQueryNew(HWND window)
@@ -82,8 +91,9 @@ int PaletteOnQueryNew(HWND window)
     if (CurrentPalette == nullptr)
         return 0;
     HDC dc = GetDC(window);
-    PaletteRealize(dc);
+    HPALETTE previous = PaletteRealize(dc);
     InvalidateRect(window, nullptr, TRUE);
+    PaletteHandBack(dc, previous);
     ReleaseDC(window, dc);
     return 1;
 }
@@ -93,13 +103,17 @@ void PaletteOnChanged(HWND window, HWND changer)
     if (CurrentPalette == nullptr || changer == window)
         return;
     HDC dc = GetDC(window);
-    PaletteRealize(dc);
+    HPALETTE previous = PaletteRealize(dc);
     UpdateColors(dc);
+    PaletteHandBack(dc, previous);
     ReleaseDC(window, dc);
 }
 
-HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
+// DibToBitmap that also gives back, in previous, the palette its palette work replaced in the
+// device context (nullptr when it selected none).
+static HBITMAP DibBitmapMake(const Blob *blob, HDC dc, int intensity, int mode, HPALETTE *previous)
 {
+    *previous = nullptr;
     DibLayout layout;
     if (intensity < 0 || intensity > FULL_INTENSITY || !DibParseBlob(blob, &layout))
         return nullptr;
@@ -112,7 +126,7 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
     HPALETTE palette = nullptr;
     if (layout.bitCount == 24) {
         if (intensity < FULL_INTENSITY) {
-            copy = (unsigned char *)malloc(blob->size);
+            copy = (unsigned char *)MemoryAllocate(blob->size);
             memcpy(copy, blob->data, blob->size);
             for (int32_t row = 0; row < layout.height; row++)
                 ScaleColorTriplets(copy + layout.rowsOffset + (uint32_t)row * layout.stride, 3,
@@ -120,7 +134,7 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
             header = copy;
             rows = copy + layout.rowsOffset;
         } else if (ReadLe32(blob->data + CLR_USED_FIELD) != 0) {
-            copy = (unsigned char *)malloc(layout.headerSize);
+            copy = (unsigned char *)MemoryAllocate(layout.headerSize);
             memcpy(copy, blob->data, layout.headerSize);
             header = copy;
         }
@@ -132,13 +146,13 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
         if (mode == PALETTE_OWN) {
             palette = CreateColorCubePalette();
             if (palette == nullptr) {
-                free(copy);
+                MemoryFree(copy);
                 return nullptr;
             }
         }
     } else {
         if (intensity < FULL_INTENSITY) {
-            copy = (unsigned char *)malloc(layout.rowsOffset);
+            copy = (unsigned char *)MemoryAllocate(layout.rowsOffset);
             memcpy(copy, blob->data, layout.rowsOffset);
             ScaleColorTriplets(copy + layout.headerSize, 4, (int)layout.colours, intensity);
             header = copy;
@@ -146,7 +160,7 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
         if (mode == PALETTE_OWN) {
             palette = CreateTablePalette(header + layout.headerSize, layout.colours);
             if (palette == nullptr) {
-                free(copy);
+                MemoryFree(copy);
                 return nullptr;
             }
         }
@@ -154,15 +168,15 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
 
     switch (mode) {
     case PALETTE_DEFAULT:
-        SelectPalette(dc, (HPALETTE)GetStockObject(DEFAULT_PALETTE), FALSE);
+        *previous = SelectPalette(dc, (HPALETTE)GetStockObject(DEFAULT_PALETTE), FALSE);
         break;
     case PALETTE_COLOR_CUBE:
         PaletteUseColorCube();
-        PaletteRealize(dc);
+        *previous = PaletteRealize(dc);
         break;
     case PALETTE_OWN:
         PaletteReplace(palette);
-        PaletteRealize(dc);
+        *previous = PaletteRealize(dc);
         break;
     default:
         break;
@@ -171,15 +185,24 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
     const BITMAPINFOHEADER *info = (const BITMAPINFOHEADER *)header;
     HBITMAP bitmap =
         CreateDIBitmap(dc, info, CBM_INIT, rows, (const BITMAPINFO *)header, DIB_RGB_COLORS);
-    free(copy);
+    MemoryFree(copy);
     return bitmap;
+}
+
+HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
+{
+    HPALETTE previous;
+    return DibBitmapMake(blob, dc, intensity, mode, &previous);
 }
 
 void DibDraw(const Blob *blob, HDC dc, int x, int y, int w, int h, int intensity, int mode)
 {
-    HBITMAP bitmap = DibToBitmap(blob, dc, intensity, mode);
-    if (bitmap == nullptr)
+    HPALETTE previous;
+    HBITMAP bitmap = DibBitmapMake(blob, dc, intensity, mode, &previous);
+    if (bitmap == nullptr) {
+        PaletteHandBack(dc, previous);
         return;
+    }
     HDC memory = CreateCompatibleDC(dc);
     BITMAP size;
     if (memory != nullptr && GetObjectA(bitmap, sizeof size, &size) != 0) {
@@ -192,4 +215,5 @@ void DibDraw(const Blob *blob, HDC dc, int x, int y, int w, int h, int intensity
     if (memory != nullptr)
         DeleteDC(memory);
     DeleteObject(bitmap);
+    PaletteHandBack(dc, previous);
 }

@@ -33,10 +33,49 @@ int TrimBlanks(char *text)
     return TrimTrailingBlanks(text);
 }
 
+int TextAppend(char *buffer, size_t capacity, size_t *length, const char *text, size_t count)
+{
+    if (*length >= capacity || count >= capacity - *length)
+        return 0;
+    memcpy(buffer + *length, text, count);
+    *length += count;
+    buffer[*length] = '\0';
+    return 1;
+}
+
 static int IsSaverNameCharacter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
            c == ' ';
+}
+
+// The names Windows takes for devices whatever follows them: "NUL.scr" is the null device, so a
+// saver of that name could never be written or removed as a file. Letters compare in either
+// case, and blanks around the name do not count: Windows drops trailing ones, and a leading one
+// is not worth the doubt.
+static int IsDeviceName(const char *name)
+{
+    static const char *const DEVICES[] = {"CON", "PRN", "AUX", "NUL", "COM?", "LPT?"};
+    while (IsBlank(*name))
+        ++name;
+    size_t length = strlen(name);
+    while (length > 0 && IsBlank(name[length - 1]))
+        --length;
+    for (const char *device : DEVICES) {
+        if (strlen(device) != length)
+            continue;
+        size_t i = 0;
+        for (; i < length; i++) {
+            char c = name[i];
+            if (c >= 'a' && c <= 'z')
+                c = (char)(c - 'a' + 'A');
+            if (device[i] == '?' ? !(c >= '1' && c <= '9') : c != device[i])
+                break;
+        }
+        if (i == length)
+            return 1;
+    }
+    return 0;
 }
 
 int ValidateSaverName(const char *name)
@@ -45,14 +84,15 @@ int ValidateSaverName(const char *name)
         SetMessage(&AppMessage, nullptr, "No Screen Saver's Name", SeverityError);
         return 1;
     }
-    for (const char *c = name; *c; ++c) {
-        if (!IsSaverNameCharacter(*c)) {
-            SetMessage(&AppMessage, nullptr,
-                       "The screen saver's name can only contain\n"
-                       "letters, digits, underscores, and spaces.",
-                       SeverityError);
-            return 1;
-        }
+    int faulty = IsDeviceName(name);
+    for (const char *c = name; *c && !faulty; ++c)
+        faulty = !IsSaverNameCharacter(*c);
+    if (faulty) {
+        SetMessage(&AppMessage, nullptr,
+                   "The screen saver's name can only contain\n"
+                   "letters, digits, underscores, and spaces.",
+                   SeverityError);
+        return 1;
     }
     return 0;
 }
@@ -71,12 +111,14 @@ static char *ComposeKeyPath(char *destination, const char *name, size_t length)
     return destination;
 }
 
-char *SettingsKeyPathFromModule(char *destination, const char *modulePath)
+char *SettingsKeyPathFromModule(char *destination, const char *modulePath, const char *longName)
 {
     const char *name = modulePath ? modulePath : "";
     const char *backslash = strrchr(name, '\\');
     if (backslash)
         name = backslash + 1;
+    if (name[0] != '\0' && longName && longName[0] != '\0')
+        name = longName;
     size_t length = strcspn(name, ".");
     if (length == 0)
         return ComposeKeyPath(destination, FALLBACK_SAVER_NAME, strlen(FALLBACK_SAVER_NAME));
@@ -88,8 +130,11 @@ char *GetSettingsKeyPath(char *destination, const char *name)
     if (name)
         return ComposeKeyPath(destination, name, strlen(name));
     char modulePath[PATH_CAPACITY];
+    char longName[PATH_CAPACITY];
     if (PlatformModuleFileName(modulePath, PATH_CAPACITY) == 0)
         modulePath[0] = '\0';
     modulePath[PATH_CAPACITY - 1] = '\0';
-    return SettingsKeyPathFromModule(destination, modulePath);
+    if (modulePath[0] == '\0' || PlatformLongFileName(modulePath, longName, PATH_CAPACITY) == 0)
+        longName[0] = '\0';
+    return SettingsKeyPathFromModule(destination, modulePath, longName);
 }

@@ -1,6 +1,8 @@
 // Text services: blanks and trimming, the saver-name rule, the settings key path.
 #pragma once
 
+#include <stddef.h>
+
 const int PATH_CAPACITY = 260;      // characters, terminator included
 const int SAVER_NAME_CAPACITY = 80; // at most 79 characters and the NUL
 
@@ -16,8 +18,15 @@ int IsBlank(char c);
 int TrimTrailingBlanks(char *text);
 // Removes leading and trailing blanks in place; returns as TrimTrailingBlanks.
 int TrimBlanks(char *text);
-// Non-zero when the name is faulty (empty, or a character other than A-Z, a-z, 0-9, '_' and
-// space), after setting an Error message in AppMessage; 0 with AppMessage untouched.
+// Appends count characters of text to buffer, whose text is *length characters long, when they
+// and the terminating NUL fit in capacity characters: 1 and *length moved on, or 0 with the
+// buffer unchanged. A cut path or command line could name something else, so nothing is
+// appended in part.
+int TextAppend(char *buffer, size_t capacity, size_t *length, const char *text, size_t count);
+// Non-zero when the name is faulty (empty, a character other than A-Z, a-z, 0-9, '_' and space,
+// or a name Windows keeps for a device: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any
+// case and with blanks around it), after setting an Error message in AppMessage; 0 with
+// AppMessage untouched.
 int ValidateSaverName(const char *name);
 
 // HKEY_CURRENT_USER subkey of a saver's settings, the prefix, a backslash and the name, into a
@@ -27,6 +36,9 @@ int ValidateSaverName(const char *name);
 // same name the same way and so still meet.
 char *GetSettingsKeyPath(char *destination, const char *name);
 // The same from a module file name: the part after its last backslash, cut at its first dot.
-// An unknown module (nullptr or "") or one whose name comes out empty uses
-// FALLBACK_SAVER_NAME, so the path never names the prefix key itself.
-char *SettingsKeyPathFromModule(char *destination, const char *modulePath);
+// longName, when given, is the long form of that part (the module may have been started by its
+// short 8.3 path, GLIMME~1.SCR for "Glimmer Scenic Tour.scr") and is used in its place, so the
+// saver meets the key the installer and the Settings dialog use. An unknown module (nullptr or
+// "") or one whose name comes out empty uses FALLBACK_SAVER_NAME, so the path never names the
+// prefix key itself.
+char *SettingsKeyPathFromModule(char *destination, const char *modulePath, const char *longName);

@@ -8,17 +8,6 @@ static const char CLIENT_ROOT[] = "C:\\";
 static const char CLIENT_PROGRAM[] = "\\AOL.EXE";
 static const char PLACEHOLDER[] = " %1";
 
-// Appends text to buffer at *length; 0 when it (and the NUL) would not fit.
-static int Append(char *buffer, int capacity, int *length, const char *text, size_t count)
-{
-    if (*length >= capacity || count >= (size_t)(capacity - *length))
-        return 0;
-    memcpy(buffer + *length, text, count);
-    *length += (int)count;
-    buffer[*length] = '\0';
-    return 1;
-}
-
 // 1 when the first count characters of text hold something other than blanks.
 static int HasNonBlank(const char *text, size_t count)
 {
@@ -37,28 +26,31 @@ static int Refuse(char *buffer, int capacity)
 
 int ClientPathFormat(char *path, int capacity, const char *directory)
 {
-    int length = 0;
+    size_t length = 0;
     if (capacity <= 0)
         return 0;
     path[0] = '\0';
     // Room is kept for the two quotes of the client's command line, so a found client can
     // always be started.
-    if (!Append(path, capacity - 2, &length, CLIENT_ROOT, strlen(CLIENT_ROOT)) ||
-        !Append(path, capacity - 2, &length, directory, strlen(directory)) ||
-        !Append(path, capacity - 2, &length, CLIENT_PROGRAM, strlen(CLIENT_PROGRAM)))
+    if (capacity <= 2)
+        return Refuse(path, capacity);
+    size_t room = (size_t)capacity - 2;
+    if (!TextAppend(path, room, &length, CLIENT_ROOT, strlen(CLIENT_ROOT)) ||
+        !TextAppend(path, room, &length, directory, strlen(directory)) ||
+        !TextAppend(path, room, &length, CLIENT_PROGRAM, strlen(CLIENT_PROGRAM)))
         return Refuse(path, capacity);
     return 1;
 }
 
 int ClientCommandFormat(char *commandLine, int capacity, const char *clientPath)
 {
-    int length = 0;
+    size_t length = 0;
     if (capacity <= 0)
         return 0;
     commandLine[0] = '\0';
-    if (!Append(commandLine, capacity, &length, "\"", 1) ||
-        !Append(commandLine, capacity, &length, clientPath, strlen(clientPath)) ||
-        !Append(commandLine, capacity, &length, "\"", 1))
+    if (!TextAppend(commandLine, (size_t)capacity, &length, "\"", 1) ||
+        !TextAppend(commandLine, (size_t)capacity, &length, clientPath, strlen(clientPath)) ||
+        !TextAppend(commandLine, (size_t)capacity, &length, "\"", 1))
         return Refuse(commandLine, capacity);
     return 1;
 }
@@ -79,7 +71,7 @@ int RegistryTextTerminate(char *value, int capacity, uint32_t size)
 
 int BrowserCommandFormat(char *commandLine, int capacity, const char *command, const char *address)
 {
-    int length = 0;
+    size_t length = 0;
     if (capacity <= 0)
         return 0;
     commandLine[0] = '\0';
@@ -90,10 +82,10 @@ int BrowserCommandFormat(char *commandLine, int capacity, const char *command, c
     // With no program left the address itself would be started as one.
     if (!HasNonBlank(command, commandLength))
         return 0;
-    if (!Append(commandLine, capacity, &length, command, commandLength) ||
-        !Append(commandLine, capacity, &length, " \"", 2) ||
-        !Append(commandLine, capacity, &length, address, strlen(address)) ||
-        !Append(commandLine, capacity, &length, "\"", 1))
+    if (!TextAppend(commandLine, (size_t)capacity, &length, command, commandLength) ||
+        !TextAppend(commandLine, (size_t)capacity, &length, " \"", 2) ||
+        !TextAppend(commandLine, (size_t)capacity, &length, address, strlen(address)) ||
+        !TextAppend(commandLine, (size_t)capacity, &length, "\"", 1))
         return Refuse(commandLine, capacity);
     return 1;
 }

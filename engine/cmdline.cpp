@@ -1,12 +1,7 @@
 // The engine's command-line scan, kept free of the platform so it can be tested natively.
 #include "cmdline.h"
 
-// Blanks here are every non-NUL byte that is at most 32 as a signed char, which takes in the
-// bytes 128 to 255 as well.
-static int ScanBlank(char c)
-{
-    return c != '\0' && (signed char)c <= 32;
-}
+#include "text.h"
 
 void CommandLineScan(const char *tail, CommandLine *line)
 {
@@ -17,7 +12,7 @@ void CommandLineScan(const char *tail, CommandLine *line)
         return;
 
     const char *p = tail;
-    while (ScanBlank(*p))
+    while (IsBlank(*p))
         p++;
     if (*p != '/' && *p != '-')
         return;
@@ -30,7 +25,7 @@ void CommandLineScan(const char *tail, CommandLine *line)
         letter = (char)(letter - 32);
     line->letter = letter;
 
-    while (ScanBlank(*p) || *p == ':')
+    while (IsBlank(*p) || *p == ':')
         p++;
     if (*p < '0' || *p > '9')
         return;

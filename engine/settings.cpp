@@ -1,6 +1,8 @@
 // Platform-free part of the settings: defaults, validation of a stored record, scroll stepping.
 #include "settings.h"
 
+#include "byte_order.h"
+
 SaverSettings *SetDefaultSettings(SaverSettings *settings)
 {
     settings->intensity = INTENSITY_DEFAULT;
@@ -16,29 +18,14 @@ int SettingsValid(const SaverSettings *settings, int32_t sustainMaximum)
            settings->sustainTime >= SUSTAIN_MINIMUM && settings->sustainTime <= sustainMaximum;
 }
 
-static int32_t ReadInt32(const uint8_t *bytes)
-{
-    return (int32_t)((uint32_t)bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 |
-                     (uint32_t)bytes[3] << 24);
-}
-
-static void WriteInt32(uint8_t *bytes, int32_t value)
-{
-    uint32_t bits = (uint32_t)value;
-    bytes[0] = (uint8_t)bits;
-    bytes[1] = (uint8_t)(bits >> 8);
-    bytes[2] = (uint8_t)(bits >> 16);
-    bytes[3] = (uint8_t)(bits >> 24);
-}
-
 // One field out of range discards the whole record, so a half-damaged value never mixes with
 // the defaults.
 int SettingsFromImage(SaverSettings *settings, const uint8_t *image, int32_t sustainMaximum)
 {
     SaverSettings stored;
-    stored.intensity = ReadInt32(image);
-    stored.fadeTime = ReadInt32(image + 4);
-    stored.sustainTime = ReadInt32(image + 8);
+    stored.intensity = (int32_t)ReadLe32(image);
+    stored.fadeTime = (int32_t)ReadLe32(image + 4);
+    stored.sustainTime = (int32_t)ReadLe32(image + 8);
     if (!SettingsValid(&stored, sustainMaximum)) {
         SetDefaultSettings(settings);
         return 0;
@@ -49,9 +36,9 @@ int SettingsFromImage(SaverSettings *settings, const uint8_t *image, int32_t sus
 
 void SettingsToImage(const SaverSettings *settings, uint8_t *image)
 {
-    WriteInt32(image, settings->intensity);
-    WriteInt32(image + 4, settings->fadeTime);
-    WriteInt32(image + 8, settings->sustainTime);
+    WriteLe32(image, (uint32_t)settings->intensity);
+    WriteLe32(image + 4, (uint32_t)settings->fadeTime);
+    WriteLe32(image + 8, (uint32_t)settings->sustainTime);
 }
 
 SettingsBar SustainBar(int32_t sustainMaximum, int32_t sustainStep)

@@ -29,8 +29,8 @@ extern char launchKey;
 extern const char *SlideshowPayloadPath;
 
 // Draws a picture whose corner (x, y) and size are screen pixels, scaled into the window's
-// client area. A slide gets its own palette full-screen and the shared cube in the preview;
-// the logo takes the default palette.
+// client area: full-screen at exactly its own size. A slide gets its own palette full-screen and
+// the shared cube in the preview; the logo takes the default palette.
 void DrawScreenPicture(HWND window, HDC dc, const Blob *picture, int x, int y, int intensity,
                        int slide);
 // Draws the red banner line at the bottom-left of the window.

@@ -7,6 +7,7 @@
 #include "engine.h"
 #include "payload.h"
 #include "render.h"
+#include "saver_running.h"
 #include "settings.h"
 
 SlideshowState Slideshow;
@@ -30,8 +31,14 @@ void DrawScreenPicture(HWND window, HDC dc, const Blob *picture, int x, int y, i
     int mode = PALETTE_DEFAULT;
     if (slide)
         mode = fullScreen ? PALETTE_OWN : PALETTE_COLOR_CUBE;
-    DibDraw(picture, dc, MulDiv(x, cw, sw), MulDiv(y, ch, sh), MulDiv(DibWidth(picture), cw, sw),
-            MulDiv(DibHeight(picture), ch, sh), intensity, mode);
+    // The picture covers the screen pixels from x to x + width - 1; both ends are mapped into the
+    // window and DibDraw covers the distance between them plus one. Full-screen that is the
+    // picture's own size, drawn pixel for pixel, and the preview shrinks it the same way.
+    int left = MulDiv(x, cw, sw);
+    int top = MulDiv(y, ch, sh);
+    int right = MulDiv(x + DibWidth(picture) - 1, cw, sw);
+    int bottom = MulDiv(y + DibHeight(picture) - 1, ch, sh);
+    DibDraw(picture, dc, left, top, right - left, bottom - top, intensity, mode);
 }
 
 void DrawBanner(HWND window, HDC dc)
@@ -104,11 +111,8 @@ static LRESULT SlideshowEnd(HWND window)
 
 static LRESULT SlideshowOnCreate(HWND window)
 {
-    if (fullScreen) {
-        BOOL wasRunning;
-        SystemParametersInfoA(SPI_SCREENSAVERRUNNING, TRUE, &wasRunning, 0);
+    if (fullScreen)
         ShowCursor(FALSE);
-    }
     Slideshow.ending = 0;
     launchKey = 0;
     address[0] = '\0';
@@ -122,8 +126,15 @@ static LRESULT SlideshowOnCreate(HWND window)
     FadeStart(&Slideshow.fade);
     if (!SlideshowLoad())
         return SlideshowEnd(window);
-    SetTimer(window, FADE_TIMER, FIRST_FADE_DELAY, nullptr);
-    SetTimer(window, LOGO_TIMER, LOGO_DELAY, nullptr);
+    // Timers are a USER resource, and those run out on Windows 95. A show without its timer
+    // would stand still on a black screen until input, so it ends instead.
+    if (!SetTimer(window, FADE_TIMER, FIRST_FADE_DELAY, nullptr) ||
+        !SetTimer(window, LOGO_TIMER, LOGO_DELAY, nullptr))
+        return SlideshowEnd(window);
+    // Only a show that has its pictures tells Windows that a saver runs: a failed load never
+    // turns off Ctrl+Alt+Del and Alt+Tab, not even for a moment.
+    if (fullScreen)
+        SaverRunningSet(1);
     return 0;
 }
 
@@ -132,9 +143,8 @@ static LRESULT SlideshowOnDestroy(HWND window)
     KillTimer(window, FADE_TIMER);
     KillTimer(window, LOGO_TIMER);
     if (fullScreen) {
-        BOOL wasRunning;
         ShowCursor(TRUE);
-        SystemParametersInfoA(SPI_SCREENSAVERRUNNING, FALSE, &wasRunning, 0);
+        SaverRunningSet(0);
     }
     for (int i = 0; i < SLIDE_SLOTS; i++)
         BlobFree(&slides[i]);
@@ -175,8 +185,11 @@ static LRESULT SlideshowOnFadeTimer(HWND window)
     else
         DrawScreenPicture(window, dc, &slides[Slideshow.fade.currentSlide], Slideshow.slideX,
                           Slideshow.slideY, tick.intensity, 1);
-    SetTimer(window, FADE_TIMER, (UINT)tick.delay, nullptr);
+    UINT_PTR timer = SetTimer(window, FADE_TIMER, (UINT)tick.delay, nullptr);
     ReleaseDC(window, dc);
+    // Without its timer the show would freeze (see SlideshowOnCreate).
+    if (timer == 0)
+        return SlideshowEnd(window);
     return 0;
 }
 
@@ -208,14 +221,18 @@ static LRESULT SlideshowOnMouseMove(HWND window, LPARAM position)
     return 0;
 }
 
-// Another window taking the activation ends the full-screen saver. A window that is already
-// hidden is losing the activation because it is being hidden or destroyed (by its own ending
-// or from outside); destroying it again from inside that would pull the window away under the
-// destruction in progress.
+// Another window taking the activation ends the full-screen saver. A saver that is already
+// hidden loses the activation because it is being hidden, by another program or by a
+// destruction in progress, and a DestroyWindow from inside a destruction would pull the window
+// away under it. Such a saver is ended through the queue instead: the request finds no window
+// after a destruction, and ends a saver that was only hidden.
 static LRESULT SlideshowOnActivate(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    if (fullScreen && LOWORD(wParam) == WA_INACTIVE && IsWindowVisible(window))
-        return SlideshowEnd(window);
+    if (fullScreen && LOWORD(wParam) == WA_INACTIVE && !Slideshow.ending) {
+        if (IsWindowVisible(window))
+            return SlideshowEnd(window);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
     return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
 }
 

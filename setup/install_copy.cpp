@@ -7,11 +7,12 @@
 #include "blob.h"
 #include "message.h"
 #include "payload.h"
+#include "platform.h"
 
 const char *InstallPayloadPath = nullptr;
 
 const char MISSING_DATA[] = "This .EXE File is Missing Critical Data";
-static const char CANT_CREATE[] = "Can't Create %s";
+const char CANT_CREATE[] = "Can't Create %s";
 static const char CANT_WRITE[] = "Can't Write to %s";
 static const char INSTALLED[] = "%s has been installed. You can now select\n"
                                 "this screen saver from the Control Panel.  Follow the path:\n"
@@ -61,6 +62,10 @@ static int CopyPayload(Blob *blob, FILE *out, const char *saverPath)
         return MissingData();
     // An image that does not say 3.10 is written as it is.
     BlobPatchSubsystemVersion(blob);
+    // The packer never stores a stamped engine; one that carries a stamp anyway gets its own
+    // size, since any other offset leaves a saver that cannot find its own records.
+    if (memcmp(blob->data + STUB_MESSAGE_OFFSET, SHORT_STUB_MESSAGE, SHORT_STUB_LENGTH) == 0)
+        WriteLe32(blob->data + PAYLOAD_OFFSET_FIELD, blob->size);
     if (!PayloadWriteExecutable(blob, out))
         return WriteFailed(saverPath);
     if (!CopyRecord(blob, BlobKind::Text, out, saverPath) ||
@@ -93,10 +98,12 @@ int InstallWriteSaver(const char *saverPath, const char *name)
     // Buffered bytes reach the disk only now: a full disk can show up here and nowhere else.
     int closed = fclose(out) == 0;
     BlobFree(&blob);
-    if (!copied)
-        return 0;
-    if (!closed)
-        return WriteFailed(saverPath);
+    if (!copied || !closed) {
+        // A saver cut short would be listed in the Display control panel, run blank, and make
+        // the next install report that it is already installed.
+        PlatformFileDelete(saverPath);
+        return copied ? WriteFailed(saverPath) : 0;
+    }
     SetMessage(&AppMessage, INSTALLED, name, SeverityInformation);
     SetMessageCaption(&AppMessage, "Success");
     return 1;

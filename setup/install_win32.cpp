@@ -10,6 +10,7 @@ static const char WINDOWS_95_ONLY[] = "This screen saver works only with Windows
 static const char ALREADY_INSTALLED[] = "A screen saver named \"%s\" is already installed.";
 static const char REMOVED[] = "Screen saver removed.";
 static const char NOT_FOUND[] = "\"%s\" was not found.";
+static const char NOT_OURS[] = "\"%s\" was not installed by this Setup, so it was not removed.";
 
 int GetSaverPath(char *destination, const char *name)
 {
@@ -62,7 +63,7 @@ void InstallSaver(const char *name)
     }
     char path[PATH_CAPACITY];
     if (!GetSaverPath(path, name)) {
-        SetMessage(&AppMessage, "Can't Create %s", path, SeverityError);
+        SetMessage(&AppMessage, CANT_CREATE, path, SeverityError);
         return;
     }
     if (SaverFileExists(path)) {
@@ -77,7 +78,14 @@ void InstallSaver(const char *name)
 void UninstallSaver(const char *name)
 {
     char path[PATH_CAPACITY];
-    if (GetSaverPath(path, name) && DeleteFileA(path)) {
+    SaverFileKind kind = GetSaverPath(path, name) ? SaverFileInspect(path) : SAVER_FILE_UNREADABLE;
+    if (kind == SAVER_FILE_FOREIGN) {
+        // A name the rule accepts can be that of one of Windows' own savers.
+        SetMessage(&AppMessage, NOT_OURS, name, SeverityWarning);
+        SetMessageCaption(&AppMessage, "Cannot Uninstall");
+        return;
+    }
+    if (kind == SAVER_FILE_OURS && DeleteFileA(path)) {
         SettingsKeyDelete(name);
         SetMessage(&AppMessage, nullptr, REMOVED, SeverityInformation);
         SetMessageCaption(&AppMessage, "Success");

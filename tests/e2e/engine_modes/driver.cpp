@@ -10,6 +10,7 @@
 //   driver owned ENGINE SWITCH CAPTION    run "ENGINE SWITCH<hwnd>" with a window of ours, check
 //                                         that the dialog is owned by it, close the dialog and
 //                                         print the engine's exit code
+//   driver short PATH                     print the file's short 8.3 path
 #include <windows.h>
 
 #include <stdio.h>
@@ -121,6 +122,14 @@ int main(int argc, char **argv)
         for (int i = 3; i < argc; i++)
             printf(i + 1 < argc ? "%d " : "%d\n",
                    GetScrollPos(GetDlgItem(dialog, atoi(argv[i])), SB_CTL));
+        return 0;
+    }
+    if (strcmp(command, "short") == 0) {
+        char path[MAX_PATH];
+        DWORD length = GetShortPathNameA(argv[2], path, sizeof path);
+        if (length == 0 || length >= sizeof path)
+            return 1;
+        printf("%s\n", path);
         return 0;
     }
     if (strcmp(command, "owned") == 0 && argc == 5)

@@ -125,6 +125,23 @@ for tail in /x "/ s" /p "/p 0" /s; do
 done
 expect "nothing stored by the runs without a dialog" none "$(stored)"
 
+# Windows 95 starts a saver by the short 8.3 path that SYSTEM.INI holds. The saver still reads
+# the settings of the name it was installed under, where its Settings dialog stores them.
+short=$(drive short "$windows_saver")
+case "$short" in
+*" "* | "") fail "no short path for $windows_saver: '$short'" ;;
+esac
+store "$(record 100 250 9000)"
+timeout 60 "$WINE" "$short" /c >/dev/null 2>&1 &
+engine=$!
+pids+=("$engine")
+expect "started by its short path, settings shows the long name's record" "100 250 9000" \
+    "$(drive positions Settings 103 101 102)"
+drive press Settings 1
+finish "short path settings OK exit code"
+expect "OK by the short path stores under the long name" "REG_BINARY $(record 100 250 9000)" \
+    "$(stored)"
+
 echo "== carried engine"
 use "$carried"
 store "$(record 100 250 20000)"

@@ -126,6 +126,8 @@ with tempfile.TemporaryDirectory() as d:
          "longer than 79"),
         ("empty name", [a if a != name else "" for a in base] + [p("s1.bmp")],
          "No Screen Saver's Name"),
+        ("name of a device", [a if a != name else "nul" for a in base] + [p("s1.bmp")],
+         "can only contain"),
         ("stamped setup", [a if a != p("setup.exe") else p("stamped.exe") for a in base]
          + [p("s1.bmp")], "stamped.exe: not an unstamped"),
         ("picture as engine", [a if a != p("engine.exe") else p("s1.bmp") for a in base]

@@ -1,7 +1,9 @@
 // The saver file an install writes from a payload, and the one message it leaves, for good,
 // damaged and cut-off payloads and for a disk that refuses the bytes.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "install.h"
@@ -11,8 +13,6 @@
 
 namespace
 {
-
-const size_t NOTHING = (size_t)-2; // the saver file stays empty
 
 class InstallCopy : public ::testing::Test
 {
@@ -75,34 +75,32 @@ TEST_F(InstallCopy, PayloadsGoodDamagedAndCutOff)
     std::vector<TestRecord> engineAlready40 = InstallerRecords(EngineImage(2048, 4, 0), 1);
     Bytes stamped = EngineImage(2048);
     memcpy(&stamped[80], "Must be run under Win32\r\n$", 26);
-    PutLe32(&stamped[106], 999); // not its size: kept as it is
+    PutLe32(&stamped[106], 999); // not its size: stamped again with its size
     std::vector<TestRecord> engineStamped = InstallerRecords(stamped, 1);
 
     struct Row {
         const char *name;
         const std::vector<TestRecord> *records;
-        size_t cutBytes;    // bytes cut off the end of the container
-        size_t lastWritten; // index of the last record in the saver file, or NOTHING
+        size_t cutBytes; // bytes cut off the end of the container
         bool success;
     };
-    const size_t ALL = (size_t)-1;
     const Row rows[] = {
-        {"three-slides", &usual, 0, ALL, true},
-        {"no-slides", &noSlides, 0, ALL, true},
-        {"engine-already-4.0", &engineAlready40, 0, ALL, true},
-        {"engine-already-stamped", &engineStamped, 0, ALL, true},
-        {"text-after-first-slide", &textAfterLogo, 0, 6, false},
-        {"executable-after-logo", &executableAfterLogo, 0, 5, false},
-        {"no-end-record", &noEnd, 0, ALL, false},
-        {"last-slide-cut-short", &usual, 500, usual.size() - 3, false},
-        {"end-record-cut-short", &usual, 3, usual.size() - 2, false},
-        {"no-engine", &noEngine, 0, NOTHING, false},
-        {"preview-is-text", &previewIsText, 0, NOTHING, false},
-        {"engine-without-stub-message", &engineWithoutStub, 0, NOTHING, false},
-        {"engine-of-127-bytes", &engineTooSmall, 0, NOTHING, false},
-        {"engine-record-empty", &engineEmpty, 0, NOTHING, false},
-        {"options-missing", &noOptions, 0, 2, false},
-        {"logo-missing", &logoMissing, 0, 3, false},
+        {"three-slides", &usual, 0, true},
+        {"no-slides", &noSlides, 0, true},
+        {"engine-already-4.0", &engineAlready40, 0, true},
+        {"engine-already-stamped", &engineStamped, 0, true},
+        {"text-after-first-slide", &textAfterLogo, 0, false},
+        {"executable-after-logo", &executableAfterLogo, 0, false},
+        {"no-end-record", &noEnd, 0, false},
+        {"last-slide-cut-short", &usual, 500, false},
+        {"end-record-cut-short", &usual, 3, false},
+        {"no-engine", &noEngine, 0, false},
+        {"preview-is-text", &previewIsText, 0, false},
+        {"engine-without-stub-message", &engineWithoutStub, 0, false},
+        {"engine-of-127-bytes", &engineTooSmall, 0, false},
+        {"engine-record-empty", &engineEmpty, 0, false},
+        {"options-missing", &noOptions, 0, false},
+        {"logo-missing", &logoMissing, 0, false},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -115,16 +113,16 @@ TEST_F(InstallCopy, PayloadsGoodDamagedAndCutOff)
 
         EXPECT_EQ(result, row.success ? 1 : 0);
         EXPECT_FALSE(PayloadIsOpen());
-        Bytes expected;
-        if (row.lastWritten != NOTHING)
-            expected = ExpectedSaver(*row.records, row.lastWritten);
-        Bytes written = ReadBytes(saverPath);
-        EXPECT_EQ(written.size(), expected.size());
-        EXPECT_TRUE(written == expected);
-        if (row.success)
+        if (row.success) {
+            Bytes written = ReadBytes(saverPath);
+            EXPECT_EQ(written.size(), ExpectedSaver(*row.records).size());
+            EXPECT_TRUE(written == ExpectedSaver(*row.records));
             ExpectMessage(1, "Success", std::string("Demo Saver") + INSTALLED_TEXT_TAIL);
-        else
+        } else {
+            // A saver cut short would be listed, run blank and block the next install.
+            EXPECT_FALSE(FileExists(saverPath));
             ExpectMessage(4, "Bug", MISSING_DATA_TEXT);
+        }
     }
 }
 
@@ -147,13 +145,40 @@ TEST_F(InstallCopy, SaverSizeFollowsFromThePayload)
     EXPECT_TRUE(written == ExpectedSaver(records));
 }
 
+// An installer whose engine record carries another payload offset (found by fuzzing): the saver
+// it installs opens at its own records, as the reader of the installed saver finds them.
+TEST_F(InstallCopy, EngineStampedWithAnotherOffsetStillMakesASaverThatOpens)
+{
+    const char *source = getenv("GLIMMER_SOURCE");
+    ASSERT_NE(source, nullptr);
+    Bytes installer =
+        ReadBytes(std::string(source) + "/tests/host/setup/fixtures/installer-foreign-stamp.bin");
+    ASSERT_EQ(installer.size(), 279u);
+    ASSERT_TRUE(WriteBytes(payloadPath, installer));
+
+    ASSERT_EQ(InstallWriteSaver(saverPath.c_str(), "Demo Saver"), 1);
+
+    Bytes written = ReadBytes(saverPath);
+    ASSERT_GE(written.size(), 110u);
+    EXPECT_EQ(ReadLe32(&written[106]), 128u); // the engine image's own size
+    ASSERT_EQ(PayloadOpen(saverPath.c_str()), 1);
+    Blob blob;
+    BlobInit(&blob);
+    EXPECT_EQ(PayloadReadKind(&blob, BlobKind::Text), 1);
+    EXPECT_STREQ(BlobText(&blob), "DV");
+    EXPECT_EQ(PayloadReadKind(&blob, BlobKind::Dib), 1);
+    EXPECT_EQ(PayloadReadNext(&blob), 1);
+    EXPECT_EQ(blob.kind, BlobKind::End);
+    PayloadClose();
+    BlobFree(&blob);
+}
+
 TEST_F(InstallCopy, PayloadThatIsNoContainer)
 {
     ASSERT_TRUE(WriteBytes(payloadPath, EngineImage(4096)));
     EXPECT_EQ(InstallWriteSaver(saverPath.c_str(), "Demo Saver"), 0);
     ExpectMessage(4, "Bug", MISSING_DATA_TEXT);
-    EXPECT_TRUE(FileExists(saverPath)); // created, closed and left empty
-    EXPECT_TRUE(ReadBytes(saverPath).empty());
+    EXPECT_FALSE(FileExists(saverPath)); // created, then removed again
 }
 
 TEST_F(InstallCopy, FileThatCannotBeCreated)
@@ -165,8 +190,9 @@ TEST_F(InstallCopy, FileThatCannotBeCreated)
     EXPECT_FALSE(PayloadIsOpen());
 }
 
-// /dev/full accepts the open and the buffered writes and fails when the bytes reach it: a
-// small saver fails only when the file is closed, a large one already while it is written.
+// A limit on the size of files makes the disk refuse what lies beyond it: a small saver fails
+// only when its buffered bytes are written at close, a large one already while it is written.
+// Either way the message is the write error and no file is left.
 TEST_F(InstallCopy, DiskFullIsAWriteErrorNeverSuccess)
 {
     struct Row {
@@ -174,6 +200,9 @@ TEST_F(InstallCopy, DiskFullIsAWriteErrorNeverSuccess)
         size_t slideSize;
     };
     const Row rows[] = {{"fails-at-close", 16}, {"fails-while-writing", 300000}};
+    struct rlimit kept;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &kept), 0);
+    signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead of ending the test
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         std::vector<TestRecord> records = InstallerRecords(EngineImage(1024), 1);
@@ -181,8 +210,66 @@ TEST_F(InstallCopy, DiskFullIsAWriteErrorNeverSuccess)
         ASSERT_TRUE(WriteBytes(payloadPath, Container(records)));
         SetMessageOwner(&AppMessage, nullptr);
 
-        EXPECT_EQ(InstallWriteSaver("/dev/full", "Demo Saver"), 0);
-        ExpectMessage(3, "Error", "Can't Write to /dev/full");
+        struct rlimit limit = kept;
+        limit.rlim_cur = 1000; // bytes, less than any of these savers
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        int result = InstallWriteSaver(saverPath.c_str(), "Demo Saver");
+        setrlimit(RLIMIT_FSIZE, &kept);
+
+        EXPECT_EQ(result, 0);
+        ExpectMessage(3, "Error", "Can't Write to " + saverPath);
+        EXPECT_FALSE(PayloadIsOpen());
+        EXPECT_FALSE(FileExists(saverPath));
+    }
+    signal(SIGXFSZ, SIG_DFL);
+}
+
+// Uninstall removes only what an install wrote: a stamped container whose payload opens with the
+// options text and the logo picture.
+TEST_F(InstallCopy, SaverFileInspectTellsOursFromOthers)
+{
+    ASSERT_TRUE(WriteBytes(payloadPath, Container(InstallerRecords(EngineImage(1024), 2))));
+    ASSERT_EQ(InstallWriteSaver(saverPath.c_str(), "Demo Saver"), 1);
+    const Bytes installed = ReadBytes(saverPath);
+    const Bytes stampedImage = InstalledEngineImage(EngineImage(1024));
+    auto saver = [&](const std::vector<TestRecord> &records) {
+        Bytes file = stampedImage;
+        for (const TestRecord &r : records) {
+            Bytes b = RecordBytes(r);
+            file.insert(file.end(), b.begin(), b.end());
+        }
+        return file;
+    };
+    const TestRecord options = {1, TextBytes("DV")}, logo = {2, PatternBytes(64, 1)}, end = {0, {}};
+    Bytes offsetPastEnd = saver({options, logo, end});
+    PutLe32(&offsetPastEnd[106], (uint32_t)offsetPastEnd.size() + 1);
+
+    struct Row {
+        const char *name;
+        const Bytes *file; // nullptr: no file
+        SaverFileKind expected;
+    };
+    const Bytes program = EngineImage(4096), empty;
+    const Bytes noRecords = saver({}), noLogo = saver({options, end}),
+                logoFirst = saver({logo, options, end}), bare = saver({options, logo});
+    const Row rows[] = {
+        {"installed-saver", &installed, SAVER_FILE_OURS},
+        {"options-and-logo-then-cut-off", &bare, SAVER_FILE_OURS},
+        {"missing", nullptr, SAVER_FILE_UNREADABLE},
+        {"a-program-without-payload", &program, SAVER_FILE_FOREIGN},
+        {"empty-file", &empty, SAVER_FILE_FOREIGN},
+        {"stamped-without-records", &noRecords, SAVER_FILE_FOREIGN},
+        {"options-without-logo", &noLogo, SAVER_FILE_FOREIGN},
+        {"logo-before-options", &logoFirst, SAVER_FILE_FOREIGN},
+        {"offset-past-the-end", &offsetPastEnd, SAVER_FILE_FOREIGN},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        unlink(saverPath.c_str());
+        if (row.file) {
+            ASSERT_TRUE(WriteBytes(saverPath, *row.file));
+        }
+        EXPECT_EQ(SaverFileInspect(saverPath.c_str()), row.expected);
         EXPECT_FALSE(PayloadIsOpen());
     }
 }

@@ -79,6 +79,19 @@ static const NameRow NAME_ROWS[] = {
     {"bracket-after-Z", "Saver[", BAD_CHARACTER},
     {"at-before-A", "@Saver", BAD_CHARACTER},
     {"backquote-before-a", "Saver`", BAD_CHARACTER},
+    // Names of devices: "NUL.scr" is no file.
+    {"device-nul", "NUL", BAD_CHARACTER},
+    {"device-con-mixed-case", "cOn", BAD_CHARACTER},
+    {"device-prn", "prn", BAD_CHARACTER},
+    {"device-aux-trailing-blanks", "AUX  ", BAD_CHARACTER},
+    {"device-com1", "COM1", BAD_CHARACTER},
+    {"device-lpt9-lower-case", "lpt9", BAD_CHARACTER},
+    {"device-com9-trailing-blank", "Com9 ", BAD_CHARACTER},
+    {"com0-is-a-name", "COM0", nullptr},
+    {"com10-is-a-name", "COM10", nullptr},
+    {"nul-longer-is-a-name", "NULL", nullptr},
+    {"nul-in-a-longer-name", "NUL Saver", nullptr},
+    {"device-con-leading-blank", " CON", BAD_CHARACTER},
 };
 
 TEST(ValidateSaverName, Table)

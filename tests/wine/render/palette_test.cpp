@@ -53,7 +53,6 @@ TEST_F(PaletteTest, SharedCubeIsMadeOnceAndReplacedByAPicturePalette)
     HPALETTE cube = CurrentPalette;
     ASSERT_NE(nullptr, cube);
     EXPECT_TRUE(CurrentPaletteIsSharedCube);
-    EXPECT_EQ(cube, GetCurrentObject(dc, OBJ_PAL));
 
     DibDraw(&picture, dc, 0, 0, 7, 3, 128, PALETTE_COLOR_CUBE);
     EXPECT_EQ(cube, CurrentPalette);
@@ -173,6 +172,45 @@ TEST_F(PaletteTest, PureColoursReachTheScreen)
         DibDraw(&picture, dc, 2, 2, 7, 3, row.intensity, row.mode);
         EXPECT_EQ(row.expected, GetPixel(dc, 5, 4));
     }
+}
+
+// Whatever a draw or a palette message selects into a context is selected out again before it
+// returns, so no palette stays selected where the next draw deletes it.
+TEST_F(PaletteTest, PalettesAreHandedBack)
+{
+    const HGDIOBJ stock = GetStockObject(DEFAULT_PALETTE);
+    for (int bits : {8, 24}) {
+        MakeDib(&picture, SolidPicture(bits, 8, 4, {255, 0, 0}));
+        for (int mode = PALETTE_NONE; mode <= PALETTE_OWN; mode++) {
+            for (int intensity : {0, 128, 256}) {
+                SCOPED_TRACE(testing::Message()
+                             << bits << " bits, mode " << mode << ", intensity " << intensity);
+                DibDraw(&picture, dc, 0, 0, 7, 3, intensity, mode);
+                EXPECT_EQ(stock, GetCurrentObject(dc, OBJ_PAL));
+            }
+        }
+    }
+
+    // The palette messages, on a window whose context keeps what is selected into it.
+    WNDCLASSA ownClass = {};
+    ownClass.style = CS_OWNDC;
+    ownClass.lpfnWndProc = DefWindowProcA;
+    ownClass.hInstance = GetModuleHandleA(nullptr);
+    ownClass.lpszClassName = "PaletteOwnDc";
+    RegisterClassA(&ownClass);
+    HWND own = CreateWindowExA(0, "PaletteOwnDc", "", WS_POPUP | WS_VISIBLE, 0, 0, 32, 32, nullptr,
+                               nullptr, ownClass.hInstance, nullptr);
+    ASSERT_NE(nullptr, own);
+    ASSERT_NE(nullptr, CurrentPalette);
+    EXPECT_EQ(1, PaletteOnQueryNew(own));
+    HDC ownDc = GetDC(own);
+    EXPECT_EQ(stock, GetCurrentObject(ownDc, OBJ_PAL));
+    ReleaseDC(own, ownDc);
+    PaletteOnChanged(own, GetDesktopWindow());
+    ownDc = GetDC(own);
+    EXPECT_EQ(stock, GetCurrentObject(ownDc, OBJ_PAL));
+    ReleaseDC(own, ownDc);
+    DestroyWindow(own);
 }
 
 TEST_F(PaletteTest, PaletteMessages)

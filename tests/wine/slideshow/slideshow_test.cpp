@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "child_test.h"
 #include "dib.h"
 #include "engine.h"
+#include "memory.h"
 #include "payload.h"
 #include "render.h"
 #include "settings.h"
 #include "slideshow.h"
-#include "../render/test_dibs.h"
+#include "test_dibs.h"
 
 namespace
 {
@@ -91,6 +93,35 @@ std::vector<RawRecord> Standard(const std::string &options, int slideCount)
     records.push_back(END_RECORD);
     return records;
 }
+
+// The program's import of SetTimer, through which the slideshow sets its timers. A test swaps it
+// for one that refuses, as Windows 95 does once USER resources have run out.
+typedef UINT_PTR(WINAPI *SetTimerFunction)(HWND, UINT_PTR, UINT, TIMERPROC);
+#ifdef _WIN64
+extern "C" SetTimerFunction ImportedSetTimer __asm__("__imp_SetTimer");
+#else
+extern "C" SetTimerFunction ImportedSetTimer __asm__("__imp__SetTimer@16");
+#endif
+
+UINT_PTR WINAPI RefusedSetTimer(HWND, UINT_PTR, UINT, TIMERPROC)
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+}
+
+// Refuses every SetTimer of this program while it lives.
+struct TimersRefused {
+    SetTimerFunction kept;
+    TimersRefused() : kept(ImportedSetTimer) { Swap(RefusedSetTimer); }
+    ~TimersRefused() { Swap(kept); }
+    static void Swap(SetTimerFunction function)
+    {
+        DWORD access;
+        VirtualProtect(&ImportedSetTimer, sizeof ImportedSetTimer, PAGE_READWRITE, &access);
+        ImportedSetTimer = function;
+        VirtualProtect(&ImportedSetTimer, sizeof ImportedSetTimer, access, &access);
+    }
+};
 
 int CursorCount()
 {
@@ -338,6 +369,102 @@ TEST_F(SlideshowTest, SaverRunningAndCursorHeldWhileTheSaverRuns)
     EXPECT_TRUE(logo.data == nullptr);
 }
 
+// Runs only in the copy that the next test starts: the saver shows its first slide, then an
+// allocation fails and ends the program.
+TEST_F(SlideshowTest, DISABLED_RunsOutOfMemoryWhileShowing)
+{
+    WritePayload(path, Standard("DV", 1));
+    ASSERT_NE(nullptr, Create(1));
+    Tick();
+    ASSERT_TRUE(SaverRunning());
+    MemoryAllocate(SIZE_MAX - 4096);
+}
+
+// Runs only in a copy: a process reads the saver-running state once and keeps it, so only a new
+// one sees what another process left. It clears the state for the tests that follow.
+TEST_F(SlideshowTest, DISABLED_FindsTheSaverRunningStateClear)
+{
+    BOOL running = SaverRunning();
+    BOOL previous;
+    SystemParametersInfoA(SPI_SCREENSAVERRUNNING, FALSE, &previous, 0);
+    EXPECT_FALSE(running);
+}
+
+// The saver-running state outlives the process that set it; an out-of-memory end clears it.
+TEST_F(SlideshowTest, RunningOutOfMemoryLeavesNothingTurnedOff)
+{
+    std::string copy = ChildCopy("glimmer-slideshow-oom.exe");
+    ASSERT_FALSE(copy.empty());
+    ChildRun run = ChildRunFiltered(copy, "SlideshowTest.DISABLED_RunsOutOfMemoryWhileShowing");
+    EXPECT_EQ((DWORD)MEMORY_EXHAUSTED_EXIT, run.exitCode);
+    EXPECT_EQ(-1, run.testsRun); // ended before it could write its report
+    ChildRun check =
+        ChildRunFiltered(copy, "SlideshowTest.DISABLED_FindsTheSaverRunningStateClear");
+    DeleteFileA(copy.c_str());
+    EXPECT_EQ(0u, check.exitCode);
+    EXPECT_EQ(1, check.testsRun);
+}
+
+// A refused timer ends the saver, at creation or at any later step, rather than leaving a black
+// screen that only input would end.
+TEST_F(SlideshowTest, ARefusedTimerEndsTheSaverInsteadOfFreezingIt)
+{
+    WritePayload(path, Standard("DV", 2));
+    for (int full : {0, 1}) {
+        for (int ticksFirst : {-1, 0, 5}) { // -1: refused while the window is created
+            SCOPED_TRACE(testing::Message()
+                         << (full ? "saver" : "preview") << " after " << ticksFirst << " ticks");
+            int cursor = CursorCount();
+            if (ticksFirst < 0) {
+                TimersRefused refused;
+                EXPECT_EQ(nullptr, Create(full));
+            } else {
+                ASSERT_NE(nullptr, Create(full));
+                for (int i = 0; i < ticksFirst; i++)
+                    Tick();
+                ASSERT_TRUE(IsWindow(window));
+                TimersRefused refused;
+                Tick();
+            }
+            EXPECT_FALSE(IsWindow(window));
+            EXPECT_EQ(1, QuitPosted());
+            EXPECT_TRUE(SlidesEmpty());
+            EXPECT_EQ(cursor, CursorCount());
+            EXPECT_FALSE(SaverRunning());
+            window = nullptr;
+            if (parent) {
+                DestroyWindow(parent);
+                parent = nullptr;
+            }
+        }
+    }
+}
+
+// Another program hiding the full-screen saver takes its activation: the saver ends, and gives
+// back the cursor and the saver-running state, rather than running on unseen.
+TEST_F(SlideshowTest, HiddenByAnotherProgramTheSaverEnds)
+{
+    WritePayload(path, Standard("DV", 1));
+    int cursor = CursorCount();
+    ASSERT_NE(nullptr, Create(1));
+    ASSERT_TRUE(SaverRunning());
+    ShowWindow(window, SW_HIDE);
+    int quit = 0;
+    for (DWORD start = GetTickCount(); !quit && GetTickCount() - start < 2000;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                quit = 1;
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    }
+    EXPECT_EQ(1, quit);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(cursor, CursorCount());
+    EXPECT_FALSE(SaverRunning());
+}
+
 TEST_F(SlideshowTest, FullScreenFadeShowsLogoBannerAndSlides)
 {
     WritePayload(path, Standard("DV", 2));
@@ -360,7 +487,7 @@ TEST_F(SlideshowTest, FullScreenFadeShowsLogoBannerAndSlides)
         Tick();
         Rgb want = {0, (unsigned char)up[step - 1], 0};
         EXPECT_TRUE(SameColour(want, ScreenPixel(window, x, y)));
-        EXPECT_TRUE(SameColour(want, ScreenPixel(window, x + SLIDE_W, y + SLIDE_H)));
+        EXPECT_TRUE(SameColour(want, ScreenPixel(window, x + SLIDE_W - 1, y + SLIDE_H - 1)));
     }
     EXPECT_EQ(-1, Slideshow.fade.direction);
     for (int step = FADE_STEPS - 1; step >= 1; step--) {
@@ -384,6 +511,53 @@ TEST_F(SlideshowTest, FullScreenFadeShowsLogoBannerAndSlides)
     SendMessageA(window, WM_TIMER, 77, 0);
     EXPECT_EQ(0, SendMessageA(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0));
     EXPECT_TRUE(IsWindow(window));
+}
+
+// Full-screen, a slide and the logo cover exactly their own pixels, each row where it belongs
+// (a stretch by one pixel would repeat a row and overdraw the next row and column), and the
+// blackout takes away exactly what was drawn.
+TEST_F(SlideshowTest, SlidesAndLogoAreDrawnPixelForPixel)
+{
+    const Rgb RED = {255, 0, 0}, BLUE = {0, 0, 255};
+    DibPicture slide = SolidPicture(8, SLIDE_W, SLIDE_H, RED);
+    slide.table.push_back(BLUE);
+    DibPicture logoPicture = SolidPicture(24, LOGO_W, LOGO_H, RED);
+    logoPicture.table.push_back(BLUE);
+    for (int row = 0; row < SLIDE_H || row < LOGO_H; row++) {
+        slide.rowIndex.push_back(row % 3 == 0);
+        logoPicture.rowIndex.push_back(row % 2);
+    }
+    WritePayload(path, {TextRecord("dV"), DibRecord(logoPicture), DibRecord(slide), END_RECORD});
+    ASSERT_NE(nullptr, Create(1));
+    for (int step = 0; step <= FADE_STEPS; step++)
+        Tick();
+    int x = Slideshow.slideX, y = Slideshow.slideY;
+    int logoX = screenW - LOGO_W, logoY = screenH - LOGO_H;
+    // Rows are stored bottom-up: stored row r is shown at height - 1 - r.
+    auto shown = [](const DibPicture &p, int row) {
+        return TableColour(p, p.rowIndex[abs(p.height) - 1 - row]);
+    };
+    for (int row = 0; row < SLIDE_H; row++) {
+        SCOPED_TRACE(row);
+        EXPECT_TRUE(SameColour(shown(slide, row), ScreenPixel(window, x, y + row)));
+        EXPECT_TRUE(SameColour(shown(slide, row), ScreenPixel(window, x + SLIDE_W - 1, y + row)));
+        EXPECT_TRUE(SameColour({0, 0, 0}, ScreenPixel(window, x + SLIDE_W, y + row)));
+    }
+    EXPECT_TRUE(SameColour({0, 0, 0}, ScreenPixel(window, x, y + SLIDE_H)));
+    for (int row = 0; row < LOGO_H; row++) {
+        SCOPED_TRACE(row);
+        EXPECT_TRUE(SameColour(shown(logoPicture, row), ScreenPixel(window, logoX, logoY + row)));
+        EXPECT_TRUE(SameColour({0, 0, 0}, ScreenPixel(window, logoX - 1, logoY + row)));
+    }
+    EXPECT_TRUE(SameColour({0, 0, 0}, ScreenPixel(window, logoX, logoY - 1)));
+
+    // Faded out and blacked out: nothing of the slide is left.
+    while (Slideshow.fade.step != 0)
+        Tick();
+    Tick(); // between slides: the old place goes black, the next slide is not drawn yet
+    for (int row = 0; row < SLIDE_H; row++)
+        for (int column : {0, SLIDE_W / 2, SLIDE_W - 1})
+            EXPECT_TRUE(SameColour({0, 0, 0}, ScreenPixel(window, x + column, y + row)));
 }
 
 TEST_F(SlideshowTest, BannerFollowsTheOptionsAndTheIntensity)

@@ -54,7 +54,8 @@ inline Bytes EngineImage(size_t size, uint16_t major = 3, uint16_t minor = 10)
     return image;
 }
 
-// The image as the install writes it: subsystem 3.10 raised to 4.0, stamped with its size.
+// The image as the install writes it: subsystem 3.10 raised to 4.0, stamped with its size (an
+// image that carries a stamp already included).
 inline Bytes InstalledEngineImage(Bytes image)
 {
     if (image.size() >= 332 && image[328] == 3 && image[329] == 0 && image[330] == 10 &&
@@ -62,7 +63,8 @@ inline Bytes InstalledEngineImage(Bytes image)
         PutLe16(&image[328], 4);
         PutLe16(&image[330], 0);
     }
-    if (memcmp(&image[80], "This program must be run under Win32\r\n$", 39) == 0) {
+    if (memcmp(&image[80], "This program must be run under Win32\r\n$", 39) == 0 ||
+        memcmp(&image[80], "Must be run under Win32\r\n$", 26) == 0) {
         memcpy(&image[80], "Must be run under Win32\r\n$", 26);
         PutLe32(&image[106], (uint32_t)image.size());
     }
@@ -122,7 +124,7 @@ inline bool WriteBytes(const std::string &path, const Bytes &bytes)
     FILE *f = fopen(path.c_str(), "wb");
     if (!f)
         return false;
-    size_t written = fwrite(bytes.data(), 1, bytes.size(), f);
+    size_t written = bytes.empty() ? 0 : fwrite(bytes.data(), 1, bytes.size(), f);
     return fclose(f) == 0 && written == bytes.size();
 }
 

@@ -1,0 +1,17 @@
+// The checked allocation path over the C heap.
+#include "memory.h"
+
+#include <stdlib.h>
+
+void *MemoryAllocate(size_t size)
+{
+    void *block = malloc(size != 0 ? size : 1);
+    if (block == nullptr)
+        MemoryExhausted();
+    return block;
+}
+
+void MemoryFree(void *block)
+{
+    free(block);
+}

@@ -1,0 +1,18 @@
+// The programs' one allocation path. Every heap block is had and given back here, and an
+// allocation that fails ends the program instead of returning nullptr, so no caller tests for
+// one.
+#pragma once
+
+#include <stddef.h>
+
+const int MEMORY_EXHAUSTED_EXIT = 3; // exit code of a program that ran out of memory
+
+// A block of size bytes (a block of one byte for size 0); never nullptr.
+void *MemoryAllocate(size_t size);
+// Gives a block back; nullptr is allowed and does nothing.
+void MemoryFree(void *block);
+
+// Ends the program after an allocation failed; never returns. On Windows it first undoes the
+// system-wide state the program changed (saver_running.h) and then ends the process with
+// MEMORY_EXHAUSTED_EXIT; on the host it says so on stderr and aborts.
+[[noreturn]] void MemoryExhausted();

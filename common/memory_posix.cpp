@@ -1,0 +1,11 @@
+// The end of a host program that ran out of memory.
+#include "memory.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+void MemoryExhausted()
+{
+    fputs("out of memory\n", stderr);
+    abort();
+}
