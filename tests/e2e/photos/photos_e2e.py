@@ -15,7 +15,6 @@ import struct
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 PACK = SETUP_IMAGE = ENGINE = ""
@@ -97,22 +96,7 @@ class PhotosEndToEnd(unittest.TestCase):
             self.assertEqual(slides, 6)
             with open(installer.saver_path(NAME), "rb") as f:
                 self.assertEqual(f.read(), expected, "installed saver differs from the payload")
-            saver = subprocess.Popen([installer.WINE, installer.saver_path(NAME), "/s"],
-                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
-            try:
-                installer.driver("window", "MainClass", 20000)
-                lit, deadline = 0.0, time.time() + 30
-                while lit < 0.2 and time.time() < deadline:
-                    time.sleep(0.5)
-                    lit = installer.SetupEndToEnd.lit_fraction()
-                self.assertGreaterEqual(lit, 0.2, "no photo appeared on the screen")
-                installer.driver("window", "MainClass", 5000, "close")
-                self.assertEqual(saver.wait(20), 0)
-            finally:
-                if saver.poll() is None:
-                    saver.kill()
-                    saver.wait()
+            installer.saver_shows_pictures(self, NAME, "photo")
         finally:
             installer.remove_saver(NAME)
 

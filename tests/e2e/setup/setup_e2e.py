@@ -91,6 +91,26 @@ class Setup:
                 self.process.wait()
 
 
+def saver_shows_pictures(test, name, what="picture", lit_needed=0.2):
+    """Runs the installed saver full-screen (/s) until pictures light lit_needed of the screen,
+    then closes it and expects exit code 0; fails the test on the way."""
+    saver = subprocess.Popen([WINE, saver_path(name), "/s"], stdin=subprocess.DEVNULL,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        driver("window", "MainClass", 20000)
+        lit, deadline = 0.0, time.time() + 30
+        while lit < lit_needed and time.time() < deadline:
+            time.sleep(0.5)
+            lit = SetupEndToEnd.lit_fraction()
+        test.assertGreaterEqual(lit, lit_needed, "no %s appeared on the screen" % what)
+        driver("window", "MainClass", 5000, "close")
+        test.assertEqual(saver.wait(20), 0)
+    finally:
+        if saver.poll() is None:
+            saver.kill()
+            saver.wait()
+
+
 def expected_saver(installer):
     """The saver file predicted from an installer's bytes: its engine record with subsystem
     version 4.0 and stamped with its own size, then every byte from the options record on."""

@@ -103,22 +103,7 @@ class ShortCommand(unittest.TestCase):
             self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
             self.assertRegex(r.stdout, r": a saver file\n0 image: engine of \d+ bytes, sustain up "
                              r"to 15000 ms in steps of 700 ms \(the carried engine\): ok")
-            saver = subprocess.Popen([installer.WINE, installer.saver_path(NAME), "/s"],
-                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
-            try:
-                installer.driver("window", "MainClass", 20000)
-                lit, deadline = 0.0, time.time() + 30
-                while lit < 0.2 and time.time() < deadline:
-                    time.sleep(0.5)
-                    lit = installer.SetupEndToEnd.lit_fraction()
-                self.assertGreaterEqual(lit, 0.2, "no picture appeared on the screen")
-                installer.driver("window", "MainClass", 5000, "close")
-                self.assertEqual(saver.wait(20), 0)
-            finally:
-                if saver.poll() is None:
-                    saver.kill()
-                    saver.wait()
+            installer.saver_shows_pictures(self, NAME, "picture")
         finally:
             installer.remove_saver(NAME)
 
