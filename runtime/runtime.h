@@ -20,9 +20,7 @@ extern "C" {
 struct RuntimeStream;
 
 void *RUNTIME_NAME(malloc)(size_t size);
-void *RUNTIME_NAME(calloc)(size_t count, size_t size);
 void RUNTIME_NAME(free)(void *block);
-void RUNTIME_NAME(abort)(void);
 
 void *RUNTIME_NAME(memcpy)(void *destination, const void *source, size_t count);
 void *RUNTIME_NAME(memmove)(void *destination, const void *source, size_t count);
@@ -31,7 +29,6 @@ int RUNTIME_NAME(memcmp)(const void *first, const void *second, size_t count);
 void *RUNTIME_NAME(memchr)(const void *block, int value, size_t count);
 
 size_t RUNTIME_NAME(strlen)(const char *text);
-int RUNTIME_NAME(strcmp)(const char *first, const char *second);
 char *RUNTIME_NAME(strcpy)(char *destination, const char *source);
 char *RUNTIME_NAME(strcat)(char *destination, const char *source);
 char *RUNTIME_NAME(strchr)(const char *text, int character);

@@ -9,17 +9,6 @@ extern "C" size_t RUNTIME_NAME(strlen)(const char *text)
     return (size_t)(end - text);
 }
 
-extern "C" int RUNTIME_NAME(strcmp)(const char *first, const char *second)
-{
-    const unsigned char *a = (const unsigned char *)first;
-    const unsigned char *b = (const unsigned char *)second;
-    while (*a != '\0' && *a == *b) {
-        ++a;
-        ++b;
-    }
-    return *a == *b ? 0 : (*a < *b ? -1 : 1);
-}
-
 extern "C" char *RUNTIME_NAME(strcpy)(char *destination, const char *source)
 {
     return (char *)RUNTIME_NAME(memcpy)(destination, source, RUNTIME_NAME(strlen)(source) + 1);
