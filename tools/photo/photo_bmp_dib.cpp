@@ -54,17 +54,9 @@ int PhotoBmpWriteIndexedDib(const PhotoBitmap *bitmap, std::vector<unsigned char
     int width = bitmap->width, height = bitmap->height;
     size_t stride = ((size_t)width * bits + 31) / 32 * 4;
     size_t tableBytes = 4 * (size_t)entries;
-    dib->assign(DIB_HEADER_SIZE + tableBytes + stride * height, 0);
-    unsigned char *h = dib->data();
-    WriteLe32(h, DIB_HEADER_SIZE);
-    WriteLe32(h + 4, (uint32_t)width);
-    WriteLe32(h + 8, (uint32_t)height); // positive: rows bottom-up
-    WriteLe16(h + 12, 1);               // planes
-    WriteLe16(h + 14, (uint16_t)bits);
-    WriteLe32(h + 20, (uint32_t)(stride * height));
     // A full table is the default; a short one is kept short.
-    WriteLe32(h + 32, entries == 1u << bits ? 0 : entries);
-    unsigned char *table = h + DIB_HEADER_SIZE;
+    PhotoDibStart(width, height, bits, entries, entries == 1u << bits ? 0 : entries, dib);
+    unsigned char *table = dib->data() + DIB_HEADER_SIZE;
     for (uint32_t i = 0; i < entries; i++) {
         table[4 * i] = bitmap->table[3 * i + 2];
         table[4 * i + 1] = bitmap->table[3 * i + 1];

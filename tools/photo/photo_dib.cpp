@@ -8,13 +8,12 @@
 // Entries in the colour table of an 8-bit Dib.
 static const int DIB_TABLE_ENTRIES = 256;
 
-// Sizes dib for header, table and rows and fills the header; returns the row length in bytes.
-static size_t DibStart(int width, int height, int bits, std::vector<unsigned char> *dib)
+void PhotoDibStart(int width, int height, int bits, uint32_t tableEntries, uint32_t clrUsed,
+                   std::vector<unsigned char> *dib)
 {
-    size_t rowBytes = ((size_t)width * bits / 8 + 3) & ~(size_t)3;
-    int tableEntries = bits == 8 ? DIB_TABLE_ENTRIES : 0;
-    size_t imageBytes = rowBytes * height;
-    dib->assign(DIB_HEADER_SIZE + 4 * tableEntries + imageBytes, 0);
+    size_t stride = ((size_t)width * bits + 31) / 32 * 4;
+    size_t imageBytes = stride * height;
+    dib->assign(DIB_HEADER_SIZE + 4 * (size_t)tableEntries + imageBytes, 0);
     unsigned char *h = dib->data();
     WriteLe32(h, DIB_HEADER_SIZE);
     WriteLe32(h + 4, (uint32_t)width);
@@ -23,8 +22,16 @@ static size_t DibStart(int width, int height, int bits, std::vector<unsigned cha
     WriteLe16(h + 14, (uint16_t)bits);
     WriteLe32(h + 16, 0); // BI_RGB
     WriteLe32(h + 20, (uint32_t)imageBytes);
-    WriteLe32(h + 32, (uint32_t)tableEntries); // colours used
-    return rowBytes;
+    WriteLe32(h + 32, clrUsed);
+}
+
+// PhotoDibStart with the table of an 8-bit Dib (full, every entry counted) or none; returns the
+// row length in bytes.
+static size_t DibStart(int width, int height, int bits, std::vector<unsigned char> *dib)
+{
+    uint32_t tableEntries = bits == 8 ? DIB_TABLE_ENTRIES : 0;
+    PhotoDibStart(width, height, bits, tableEntries, tableEntries, dib);
+    return ((size_t)width * bits + 31) / 32 * 4;
 }
 
 static int DibSizeValid(int width, int height)

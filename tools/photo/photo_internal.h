@@ -29,6 +29,10 @@ int PhotoHeifDeclaredSize(const unsigned char *data, size_t size, long long *wid
 int PhotoCheckDimensions(long long width, long long height, std::string *error);
 // Sizes the image to width x height, all black. The size must have passed PhotoCheckDimensions.
 void PhotoImageAllocate(PhotoImage *image, int width, int height);
+// Sizes dib for a BITMAPINFOHEADER, tableEntries colour-table entries and bottom-up rows, all
+// zero, and fills the header (40 bytes, one plane, uncompressed, biClrUsed clrUsed).
+void PhotoDibStart(int width, int height, int bits, uint32_t tableEntries, uint32_t clrUsed,
+                   std::vector<unsigned char> *dib);
 // Writes count RGBA pixels as RGB composed over black. Premultiplied input already is. rgb may
 // be rgba itself: each pixel lands at or before where it was read.
 void PhotoComposeRow(const unsigned char *rgba, int count, int premultiplied, unsigned char *rgb);
