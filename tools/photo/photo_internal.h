@@ -24,6 +24,10 @@ int PhotoDecodeBmp(const unsigned char *data, size_t size, PhotoImage *image, Ph
 // item is neither or its declaration cannot be found.
 int PhotoHeifDeclaredSize(const unsigned char *data, size_t size, long long *width,
                           long long *height);
+// 1 unless the primary item is a grid, overlay or identity item made (at any depth) from an
+// item that is missing or of a kind libheif does not decode; then 0 and a reason. A structure
+// not understood is left to libheif.
+int PhotoHeifCheckDerived(const unsigned char *data, size_t size, std::string *error);
 
 // 1 if a width x height picture is positive and within PHOTO_MAX_PIXELS; else 0 and a reason.
 int PhotoCheckDimensions(long long width, long long height, std::string *error);
