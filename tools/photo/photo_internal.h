@@ -20,6 +20,14 @@ int PhotoDecodeGif(const unsigned char *data, size_t size, PhotoImage *image, Ph
 int PhotoDecodeBmp(const unsigned char *data, size_t size, PhotoImage *image, PhotoInfo *info,
                    std::string *error);
 
+// Any of the decoders above but JPEG's.
+typedef int (*PhotoDecoder)(const unsigned char *data, size_t size, PhotoImage *image,
+                            PhotoInfo *info, std::string *error);
+// Runs decode in a child process and takes its picture, or its reason, back. A child that
+// crashes, aborts or sends no whole answer gives "the FORMAT decoder failed on it (SIGNAL)".
+int PhotoDecodeInChild(PhotoDecoder decode, const char *format, const unsigned char *data,
+                       size_t size, PhotoImage *image, PhotoInfo *info, std::string *error);
+
 // The canvas size that a HEIF file's primary grid or overlay item declares; 0 when the primary
 // item is neither or its declaration cannot be found.
 int PhotoHeifDeclaredSize(const unsigned char *data, size_t size, long long *width,
