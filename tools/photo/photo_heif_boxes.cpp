@@ -38,12 +38,15 @@ int HeifReadMeta(const unsigned char *data, size_t size, HeifMeta *meta)
     *meta = HeifMeta();
     PhotoCursor file = {data, size, 0, 1};
     HeifBox box;
-    int found = 0;
-    while (!found && HeifNextBox(&file, &box))
-        found = strcmp(box.type, "meta") == 0;
-    if (!found)
+    PhotoCursor body = {};
+    while (HeifNextBox(&file, &box)) {
+        if (strcmp(box.type, "meta") == 0) {
+            body = box.body;
+            meta->metaBoxes++;
+        }
+    }
+    if (meta->metaBoxes == 0)
         return 0;
-    PhotoCursor body = box.body;
     HeifReadBig(&body, 4); // version and flags
     int havePitm = 0;
     while (HeifNextBox(&body, &box)) {

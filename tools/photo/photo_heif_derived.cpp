@@ -80,7 +80,8 @@ static int Refuse(std::string *error, const std::string &reason)
 }
 
 // Every item entry: the first kind an id is given, unless a later entry for it gives one that
-// is not decodable, which then counts (libheif may take either).
+// is not decodable, which then counts (libheif takes the first, but need not). libheif reads
+// every entry, however many the iinf box says it holds.
 static int ReadItems(PhotoCursor iinf, std::vector<HeifItem> *items, std::string *error)
 {
     int version = (int)HeifReadBig(&iinf, 1);
@@ -116,23 +117,28 @@ static int ReadItems(PhotoCursor iinf, std::vector<HeifItem> *items, std::string
     return 1;
 }
 
-// Every 'dimg' reference, from any item, in file order.
+// Every 'dimg' reference, from any item, in file order. Read as libheif reads them: each
+// reference's box header, then its items one after another up to the end of the iref box,
+// whatever size the header gave.
 static int ReadLinks(PhotoCursor iref, std::vector<HeifLink> *links, std::string *error)
 {
     if (!iref.ok)
         return 1;
     int wide = HeifReadBig(&iref, 1) == 0 ? 2 : 4;
     HeifReadBig(&iref, 3);
-    HeifBox reference;
-    while (HeifNextBox(&iref, &reference)) {
-        if (strcmp(reference.type, "dimg") != 0)
-            continue;
-        uint32_t from = (uint32_t)HeifReadBig(&reference.body, wide);
-        uint32_t count = (uint32_t)HeifReadBig(&reference.body, 2);
-        for (uint32_t i = 0; i < count; i++) {
-            uint32_t to = (uint32_t)HeifReadBig(&reference.body, wide);
-            if (!reference.body.ok)
-                break;
+    while (iref.ok && iref.at < iref.size) {
+        uint64_t size = HeifReadBig(&iref, 4);
+        const unsigned char *type = PhotoCursorBytes(&iref, 4);
+        if (size == 1)
+            HeifReadBig(&iref, 8);
+        if (type && memcmp(type, "uuid", 4) == 0)
+            PhotoCursorBytes(&iref, 16);
+        uint32_t from = (uint32_t)HeifReadBig(&iref, wide);
+        uint32_t count = (uint32_t)HeifReadBig(&iref, 2);
+        for (uint32_t i = 0; i < count && iref.ok && iref.at < iref.size; i++) {
+            uint32_t to = (uint32_t)HeifReadBig(&iref, wide);
+            if (!iref.ok || memcmp(type, "dimg", 4) != 0)
+                continue;
             if (links->size() == HEIF_MAX_REFERENCES)
                 return Refuse(error, "it holds more than " + std::to_string(HEIF_MAX_REFERENCES) +
                                          " references between items");
@@ -186,7 +192,13 @@ static int CheckSources(HeifGraph *graph, const HeifItem *item, int depth)
 int PhotoHeifCheckDerived(const unsigned char *data, size_t size, std::string *error)
 {
     HeifMeta meta;
-    if (!HeifReadMeta(data, size, &meta) || !meta.havePrimary)
+    if (!HeifReadMeta(data, size, &meta))
+        return 1;
+    // Which one libheif takes depends on how far it reads; no sound file has two.
+    if (meta.metaBoxes > 1)
+        return Refuse(error, "it holds " + std::to_string(meta.metaBoxes) +
+                                 " meta boxes, where a HEIF file has one");
+    if (!meta.havePrimary)
         return 1;
     HeifGraph graph;
     graph.error = error;

@@ -3,7 +3,9 @@
 41-byte PNG whose text chunk declares 1.9 GB, and a 450-byte HEIF grid that declares 26991 x
 30316 pixels for a picture of 9 x 7 (each once cost glimmer-pack gigabytes before it refused
 them); a 450-byte HEIF identity item made from an item of the unknown type "hvc2" (libheif
-asserted on it, which once ended glimmer-pack). glimmer-pack runs on each as a child whose
+asserted on it, which once ended glimmer-pack), and a 476-byte one whose reference to such an
+item runs past the end of its iref box (libheif reads it all the same). glimmer-pack runs on
+each as a child whose
 peak resident memory is read back; the bound is far below what the files ask for and far
 above what refusing them takes.
 
@@ -27,6 +29,9 @@ CASES = [
     ("heif-grid-bomb.heic", "declares a canvas of 26991 x 30316 pixels for a picture of 9 x 7"),
     ("heif-identity-of-hvc2.heic",
      'the identity item 2 is made from item 1 of type "hvc2", a kind of picture the HEIF decoder'
+     ' does not read'),
+    ("heif-reference-past-iref.heic",
+     'the identity item 2 is made from item 1 of type "hvc0", a kind of picture the HEIF decoder'
      ' does not read'),
 ]
 failures = []

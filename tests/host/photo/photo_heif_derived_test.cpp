@@ -156,4 +156,20 @@ TEST(PhotoHeifDerived, SourcesLibheifCannotDecode)
     }
 }
 
+TEST(PhotoHeifDerived, TwoMetaBoxes)
+{
+    // libheif takes the last meta box; either may be the one that would make it assert.
+    Bytes sound = MakeHeifItems({{2, "iovl"}}, 2, {});
+    Bytes hostile = MakeHeifItems({{1, "hvc2"}, {2, "iovl"}}, 2, {{2, {1}}});
+    size_t ftyp = 24;
+    for (const Bytes &file : {sound + hostile.substr(ftyp), hostile + sound.substr(ftyp)}) {
+        PhotoImage image;
+        PhotoInfo info;
+        std::string error;
+        EXPECT_EQ(0, PhotoDecode((const unsigned char *)file.data(), file.size(), nullptr, &image,
+                                 &info, &error));
+        EXPECT_EQ("cannot decode HEIF: it holds 2 meta boxes, where a HEIF file has one", error);
+    }
+}
+
 } // namespace
