@@ -5,9 +5,8 @@
 them); a 450-byte HEIF identity item made from an item of the unknown type "hvc2" (libheif
 asserted on it, which once ended glimmer-pack), and a 476-byte one whose reference to such an
 item runs past the end of its iref box (libheif reads it all the same). glimmer-pack runs on
-each as a child whose
-peak resident memory is read back; the bound is far below what the files ask for and far
-above what refusing them takes.
+each as a child whose peak resident memory is read back; the bound is far below what the
+files ask for and far above what refusing them takes.
 
     hostile_test.py GLIMMER_PACK FIXTURE_DIR
 """
