@@ -20,6 +20,7 @@ static const size_t HEIF_MAX_REFERENCES = 1 << 20;
 // Levels of derived items above the coded pictures; real files use two or three.
 static const int HEIF_MAX_DEPTH = 8;
 
+// 'grid', 'iovl', 'iden', 'hvc1' and 'av01' read as big-endian numbers.
 static const uint32_t HEIF_GRID = 0x67726964, HEIF_OVERLAY = 0x696f766c, HEIF_IDENTITY = 0x6964656e,
                       HEIF_HEVC = 0x68766331, HEIF_AV1 = 0x61763031;
 
