@@ -10,6 +10,7 @@
 #include "photo_heif_boxes.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
