@@ -67,7 +67,9 @@ int PhotoDecode(const unsigned char *data, size_t size, const PhotoOptions *opti
         ok = PhotoDecodeWebp(data, size, image, info, error);
         break;
     case PHOTO_FORMAT_HEIF:
-        ok = PhotoDecodeHeif(data, size, image, info, error);
+        // libheif and libde265 abort on some damaged files; in a child process that ends
+        // only the child.
+        ok = PhotoDecodeInChild(PhotoDecodeHeif, "HEIF", data, size, image, info, error);
         break;
     case PHOTO_FORMAT_GIF:
         ok = PhotoDecodeGif(data, size, image, info, error);

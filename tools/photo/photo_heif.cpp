@@ -104,6 +104,8 @@ static int HeifDecodePrimary(heif_context *context, const unsigned char *data, s
 int PhotoDecodeHeif(const unsigned char *data, size_t size, PhotoImage *image, PhotoInfo *info,
                     std::string *error)
 {
+    if (!PhotoHeifCheckDerived(data, size, error))
+        return 0;
     heif_context *context = heif_context_alloc();
     if (!context) {
         *error = "cannot decode HEIF: no decoder context";

@@ -20,10 +20,22 @@ int PhotoDecodeGif(const unsigned char *data, size_t size, PhotoImage *image, Ph
 int PhotoDecodeBmp(const unsigned char *data, size_t size, PhotoImage *image, PhotoInfo *info,
                    std::string *error);
 
+// Any of the decoders above but JPEG's.
+typedef int (*PhotoDecoder)(const unsigned char *data, size_t size, PhotoImage *image,
+                            PhotoInfo *info, std::string *error);
+// Runs decode in a child process and takes its picture, or its reason, back. A child that
+// crashes, aborts or sends no whole answer gives "the FORMAT decoder failed on it (SIGNAL)".
+int PhotoDecodeInChild(PhotoDecoder decode, const char *format, const unsigned char *data,
+                       size_t size, PhotoImage *image, PhotoInfo *info, std::string *error);
+
 // The canvas size that a HEIF file's primary grid or overlay item declares; 0 when the primary
 // item is neither or its declaration cannot be found.
 int PhotoHeifDeclaredSize(const unsigned char *data, size_t size, long long *width,
                           long long *height);
+// 1 unless the primary item is a grid, overlay or identity item made (at any depth) from an
+// item that is missing or of a kind libheif does not decode; then 0 and a reason. A structure
+// not understood is left to libheif.
+int PhotoHeifCheckDerived(const unsigned char *data, size_t size, std::string *error);
 
 // 1 if a width x height picture is positive and within PHOTO_MAX_PIXELS; else 0 and a reason.
 int PhotoCheckDimensions(long long width, long long height, std::string *error);

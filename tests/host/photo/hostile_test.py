@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""Tiny hostile pictures are refused without the memory they ask for: a 41-byte PNG whose text
-chunk declares 1.9 GB, and a 450-byte HEIF grid that declares 26991 x 30316 pixels for a picture
-of 9 x 7 (each once cost glimmer-pack gigabytes before it refused them). glimmer-pack runs on
+"""Tiny hostile pictures are refused without the memory they ask for and without a crash: a
+41-byte PNG whose text chunk declares 1.9 GB, and a 450-byte HEIF grid that declares 26991 x
+30316 pixels for a picture of 9 x 7 (each once cost glimmer-pack gigabytes before it refused
+them); a 450-byte HEIF identity item made from an item of the unknown type "hvc2" (libheif
+asserted on it, which once ended glimmer-pack), and a 476-byte one whose reference to such an
+item runs past the end of its iref box (libheif reads it all the same). glimmer-pack runs on
 each as a child whose peak resident memory is read back; the bound is far below what the
 files ask for and far above what refusing them takes.
 
@@ -23,6 +26,12 @@ ADDRESS_SPACE = 4 << 30
 CASES = [
     ("png-chunk-bomb.png", "cannot decode PNG"),
     ("heif-grid-bomb.heic", "declares a canvas of 26991 x 30316 pixels for a picture of 9 x 7"),
+    ("heif-identity-of-hvc2.heic",
+     'the identity item 2 is made from item 1 of type "hvc2", a kind of picture the HEIF decoder'
+     ' does not read'),
+    ("heif-reference-past-iref.heic",
+     'the identity item 2 is made from item 1 of type "hvc0", a kind of picture the HEIF decoder'
+     ' does not read'),
 ]
 failures = []
 
