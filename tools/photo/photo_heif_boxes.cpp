@@ -69,27 +69,42 @@ int HeifReadMeta(const unsigned char *data, size_t size, HeifMeta *meta)
     return 1;
 }
 
-int HeifItemTypes(PhotoCursor iinf, uint32_t item, char types[][5], int max)
+void HeifItemsStart(PhotoCursor *iinf)
 {
-    int version = (int)HeifReadBig(&iinf, 1);
-    HeifReadBig(&iinf, 3);
-    HeifReadBig(&iinf, version == 0 ? 2 : 4); // entry count
+    int version = (int)HeifReadBig(iinf, 1);
+    HeifReadBig(iinf, 3);
+    HeifReadBig(iinf, version == 0 ? 2 : 4); // entry count
+}
+
+int HeifNextItem(PhotoCursor *iinf, uint32_t *id, uint32_t *type)
+{
     HeifBox entry;
-    int count = 0;
-    while (HeifNextBox(&iinf, &entry)) {
+    while (HeifNextBox(iinf, &entry)) {
         if (strcmp(entry.type, "infe") != 0)
             continue;
-        int entryVersion = (int)HeifReadBig(&entry.body, 1);
+        int version = (int)HeifReadBig(&entry.body, 1);
         HeifReadBig(&entry.body, 3);
-        uint32_t id = (uint32_t)HeifReadBig(&entry.body, entryVersion <= 2 ? 2 : 4);
+        *id = (uint32_t)HeifReadBig(&entry.body, version <= 2 ? 2 : 4);
         HeifReadBig(&entry.body, 2); // protection
-        const unsigned char *kind = entryVersion >= 2 ? PhotoCursorBytes(&entry.body, 4) : nullptr;
-        if (!entry.body.ok || id != item)
+        *type = version >= 2 ? (uint32_t)HeifReadBig(&entry.body, 4) : 0;
+        if (entry.body.ok)
+            return 1;
+    }
+    return 0;
+}
+
+int HeifItemTypes(PhotoCursor iinf, uint32_t item, char types[][5], int max)
+{
+    HeifItemsStart(&iinf);
+    uint32_t id = 0, type = 0;
+    int count = 0;
+    while (HeifNextItem(&iinf, &id, &type)) {
+        if (id != item)
             continue;
         if (count < max) {
-            memset(types[count], 0, 5);
-            if (kind)
-                memcpy(types[count], kind, 4);
+            for (int i = 0; i < 4; i++)
+                types[count][i] = (char)(type >> (24 - 8 * i));
+            types[count][4] = '\0';
         }
         count++;
     }

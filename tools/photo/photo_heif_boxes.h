@@ -27,6 +27,12 @@ uint64_t HeifReadBig(PhotoCursor *cursor, int bytes);
 int HeifNextBox(PhotoCursor *parent, HeifBox *box);
 // Finds the last meta box and its item boxes; 0 when the file has no meta box.
 int HeifReadMeta(const unsigned char *data, size_t size, HeifMeta *meta);
+// Moves an iinf box's cursor past its header to its first entry. Every entry is read later,
+// however many the header says there are, as libheif does.
+void HeifItemsStart(PhotoCursor *iinf);
+// The next whole infe entry: its item id and its type as a big-endian number (0 for an entry
+// too old to carry one, version 0 or 1). 0 at the end; a damaged entry is passed over.
+int HeifNextItem(PhotoCursor *iinf, uint32_t *id, uint32_t *type);
 // The type of every infe entry for item, in order, up to max; returns how many there are.
 // An entry too old to carry a type (version 0 or 1) gives an empty type.
 int HeifItemTypes(PhotoCursor iinf, uint32_t item, char types[][5], int max);

@@ -86,20 +86,9 @@ static int Refuse(std::string *error, const std::string &reason)
 // every entry, however many the iinf box says it holds.
 static int ReadItems(PhotoCursor iinf, std::vector<HeifItem> *items, std::string *error)
 {
-    int version = (int)HeifReadBig(&iinf, 1);
-    HeifReadBig(&iinf, 3);
-    HeifReadBig(&iinf, version == 0 ? 2 : 4); // entry count
-    HeifBox entry;
-    while (HeifNextBox(&iinf, &entry)) {
-        if (strcmp(entry.type, "infe") != 0)
-            continue;
-        int entryVersion = (int)HeifReadBig(&entry.body, 1);
-        HeifReadBig(&entry.body, 3);
-        uint32_t id = (uint32_t)HeifReadBig(&entry.body, entryVersion <= 2 ? 2 : 4);
-        HeifReadBig(&entry.body, 2); // protection
-        uint32_t type = entryVersion >= 2 ? (uint32_t)HeifReadBig(&entry.body, 4) : 0;
-        if (!entry.body.ok)
-            continue;
+    HeifItemsStart(&iinf);
+    uint32_t id = 0, type = 0;
+    while (HeifNextItem(&iinf, &id, &type)) {
         if (items->size() == HEIF_MAX_ITEMS)
             return Refuse(error, "it holds more than " + std::to_string(HEIF_MAX_ITEMS) + " items");
         items->push_back({id, type});
