@@ -121,7 +121,6 @@ class BmpFlavoursEndToEnd(unittest.TestCase):
                 box = shot.find(lambda p: is_lit(p) and p != LOGO)
                 if not box:
                     continue
-                box = (box[0], box[1], min(box[2], shot.width - 20), box[3])
                 middle = (box[1] + box[3]) // 2
                 left = shot.at(box[0] + (box[2] - box[0]) // 4, middle)
                 right = shot.at(box[2] - (box[2] - box[0]) // 4, middle)
