@@ -13,6 +13,7 @@
 #include <vector>
 #include "dib.h"
 #include "pack_defaults.h"
+#include "pack_messages.h"
 #include "slideshow_logic.h"
 
 void SetDefaultPictureOptions(PictureOptions *options)
@@ -222,6 +223,8 @@ int LoadPicture(const char *path, PictureRole role, const PictureOptions *option
     PhotoReport report;
     if (!LoadPhoto(path, role, options, blob, &report, error))
         return 0;
+    if (!report.warning.empty())
+        PackWarning("%s: %s", path, report.warning.c_str());
     if (!DibParseBlob(blob, &layout)) {
         BlobFree(blob);
         return Fail(error, "the converted picture is not a valid bitmap");

@@ -17,6 +17,13 @@ int PhotoDecodeWebp(const unsigned char *data, size_t size, PhotoImage *image, P
     int canvasHeight = (int)WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT);
     info->sourceWidth = canvasWidth;
     info->sourceHeight = canvasHeight;
+    // An ICCP chunk holds the profile the pixels are in.
+    WebPChunkIterator chunk;
+    if ((WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG) &&
+        WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
+        info->colour.profile.assign(chunk.chunk.bytes, chunk.chunk.bytes + chunk.chunk.size);
+        WebPDemuxReleaseChunkIterator(&chunk);
+    }
     WebPIterator frame;
     if (!PhotoCheckDimensions(canvasWidth, canvasHeight, error)) {
         WebPDemuxDelete(demux);
