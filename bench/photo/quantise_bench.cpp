@@ -177,8 +177,8 @@ static void Measure(const std::string &name, const PhotoImage &reference, int sp
             ours.rgb[3 * i + c] = palette[3 * indices[i] + c];
     double our = Psnr(reference, ours), their = Psnr(reference, theirs);
     printf("%-30s %9s %7.2f %7.2f %+7.2f\n", name.c_str(),
-           (std::to_string(reference.width) + "x" + std::to_string(reference.height)).c_str(),
-           our, their, our - their);
+           (std::to_string(reference.width) + "x" + std::to_string(reference.height)).c_str(), our,
+           their, our - their);
     fflush(stdout);
 }
 

@@ -62,7 +62,7 @@ struct PhotoInfo {
     PhotoFormat format;
     int sourceWidth;
     int sourceHeight;
-    int orientation; // EXIF orientation that was applied, 1..8 (1 for none)
+    int orientation;     // EXIF orientation that was applied, 1..8 (1 for none)
     PhotoColour colour;  // as the decoder found it; PhotoDecode has already applied it
     std::string warning; // what went wrong that still let the picture in, or empty
 };
@@ -104,8 +104,9 @@ PhotoFormat PhotoDetectFormat(const unsigned char *data, size_t size);
 const char *PhotoFormatName(PhotoFormat format);
 
 // Decodes a JPEG, PNG, WebP, HEIF, GIF (its first frame) or BMP to upright sRGB with alpha
-// composed over black (info->warning says when colours could not be converted). With options, a JPEG may be decoded at a reduced DCT scale that still covers the
-// fitted size; with none, every format comes out at full size.
+// composed over black (info->warning says when colours could not be converted). With options, a
+// JPEG may be decoded at a reduced DCT scale that still covers the fitted size; with none, every
+// format comes out at full size.
 int PhotoDecode(const unsigned char *data, size_t size, const PhotoOptions *options,
                 PhotoImage *image, PhotoInfo *info, std::string *error);
 

@@ -36,8 +36,7 @@ static void ColourLogError(cmsContext context, cmsUInt32Number, const char *text
 }
 
 // sRGB's primaries and white point (x, y), the default where a file names none.
-static const double SRGB_CHROMATICITIES[8] = {0.3127, 0.3290, 0.64, 0.33,
-                                              0.30,   0.60,   0.15, 0.06};
+static const double SRGB_CHROMATICITIES[8] = {0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
 
 // Primaries of the nclx colour_primaries codes this converts: white, red, green, blue (x, y).
 struct CicpPrimaries {
@@ -164,8 +163,8 @@ static cmsHPROFILE ColourSourceProfile(cmsContext context, const PhotoColour *co
 static void ColourApply(cmsHTRANSFORM transform, PhotoImage *image)
 {
     for (int y = 0; y < image->height; y += COLOUR_ROWS_PER_CALL) {
-        int rows = image->height - y < COLOUR_ROWS_PER_CALL ? image->height - y
-                                                            : COLOUR_ROWS_PER_CALL;
+        int rows =
+            image->height - y < COLOUR_ROWS_PER_CALL ? image->height - y : COLOUR_ROWS_PER_CALL;
         unsigned char *pixels = image->rgb.data() + (size_t)y * image->width * 3;
         cmsDoTransform(transform, pixels, pixels, (cmsUInt32Number)image->width * rows);
     }
@@ -186,10 +185,10 @@ int PhotoColourToSrgb(PhotoImage *image, const PhotoColour *colour, std::string 
     if (source) {
         cmsColorSpaceSignature space = cmsGetColorSpace(source);
         // A grey profile reads the first of the three equal channels and writes all three.
-        cmsUInt32Number inFormat =
-            space == cmsSigRgbData    ? TYPE_RGB_8
-            : space == cmsSigGrayData ? (cmsUInt32Number)(TYPE_GRAY_8 | EXTRA_SH(2))
-                                      : 0;
+        cmsUInt32Number inFormat = space == cmsSigRgbData ? TYPE_RGB_8
+                                   : space == cmsSigGrayData
+                                       ? (cmsUInt32Number)(TYPE_GRAY_8 | EXTRA_SH(2))
+                                       : 0;
         cmsHPROFILE srgb = cmsCreate_sRGBProfileTHR(context);
         cmsHTRANSFORM transform = NULL;
         if (!inFormat) {
@@ -200,9 +199,8 @@ int PhotoColourToSrgb(PhotoImage *image, const PhotoColour *colour, std::string 
             transform = cmsCreateTransformTHR(context, source, inFormat, srgb, TYPE_RGB_8,
                                               INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
             if (!transform)
-                ColourFail(warning,
-                           std::string("its colour profile cannot be used (Little CMS: ") +
-                               (log.message[0] ? log.message : "no reason given") + ")");
+                ColourFail(warning, std::string("its colour profile cannot be used (Little CMS: ") +
+                                        (log.message[0] ? log.message : "no reason given") + ")");
         }
         if (transform) {
             ColourApply(transform, image);

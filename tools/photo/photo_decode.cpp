@@ -1,4 +1,5 @@
-// Decoding dispatch by format, conversion to sRGB, and the size check and alpha composition every decoder shares.
+// Decoding dispatch by format, conversion to sRGB, and the size check and alpha composition every
+// decoder shares.
 #include "photo_internal.h"
 
 int PhotoCheckDimensions(long long width, long long height, std::string *error)

@@ -49,8 +49,8 @@ static const char *GifExplain(int code)
 static int GifFail(int code, std::string *error)
 {
     const char *words = GifErrorString(code);
-    *error = std::string("cannot decode GIF: ") + GifExplain(code) + " (giflib: " +
-             (words ? words : "error " + std::to_string(code)) + ")";
+    *error = std::string("cannot decode GIF: ") + GifExplain(code) +
+             " (giflib: " + (words ? words : "error " + std::to_string(code)) + ")";
     return 0;
 }
 

@@ -86,8 +86,8 @@ static int HeifFail(const heif_error &status, std::string *error)
     // Some of libheif's messages end in a line break.
     while (!words.empty() && (unsigned char)words.back() <= ' ')
         words.pop_back();
-    *error = std::string("cannot decode HEIF: ") + HeifExplain(status) + " (libheif: " + words +
-             ")";
+    *error =
+        std::string("cannot decode HEIF: ") + HeifExplain(status) + " (libheif: " + words + ")";
     return 0;
 }
 

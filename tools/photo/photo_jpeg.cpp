@@ -120,8 +120,8 @@ static const char *JpegExplain(int code)
 
 static int JpegRefuse(const JpegFailure *failure, std::string *error)
 {
-    *error = std::string("cannot decode JPEG: ") + JpegExplain(failure->code) + " (libjpeg: " +
-             failure->message + ")";
+    *error = std::string("cannot decode JPEG: ") + JpegExplain(failure->code) +
+             " (libjpeg: " + failure->message + ")";
     return 0;
 }
 

@@ -150,10 +150,9 @@ TEST(PhotoColour, WebpAndHeifProfilesAreApplied)
     ASSERT_TRUE(Decode(png, &reference, &info));
     std::vector<unsigned char> profile = info.colour.profile;
     ASSERT_FALSE(profile.empty());
-    PhotoImage stored = MakeImage(PATCH_COUNT * PATCH_SIDE, PATCH_SIDE,
-                                  [](int x, int, unsigned char *rgb) {
-                                      memcpy(rgb, PATCHES[x / PATCH_SIDE], 3);
-                                  });
+    PhotoImage stored =
+        MakeImage(PATCH_COUNT * PATCH_SIDE, PATCH_SIDE,
+                  [](int x, int, unsigned char *rgb) { memcpy(rgb, PATCHES[x / PATCH_SIDE], 3); });
     std::string webp = FixturePath("display-p3.webp");
     ASSERT_TRUE(Convert(ColourFixture("display-p3.png") + " -define webp:lossless=true " + webp));
     std::string heif = MakeHeif("display-p3.heic", stored, nullptr, 1, &profile);

@@ -174,10 +174,12 @@ TEST(PhotoCorrupt, BadInputsAreRefusedWithAReason)
         {"png-half", Truncate(png, png.size() / 2),
          "PNG: the file is cut short (libpng: the file ends in the middle of a chunk)"},
         {"png-header-only", Truncate(png, 20), "PNG: the file is cut short"},
-        {"png-bad-data", BadPngCrc(png), "PNG: the compressed picture data is damaged (libpng: "
-                                         "IDAT: "},
-        {"png-bad-crc", BadPngChecksum(png), "PNG: the file is damaged: a block's checksum does "
-                                             "not match its contents (libpng: IDAT: CRC error)"},
+        {"png-bad-data", BadPngCrc(png),
+         "PNG: the compressed picture data is damaged (libpng: "
+         "IDAT: "},
+        {"png-bad-crc", BadPngChecksum(png),
+         "PNG: the file is damaged: a block's checksum does "
+         "not match its contents (libpng: IDAT: CRC error)"},
         {"png-signature", SetByte(png, 0, 0x88),
          "looks like a PNG picture, but its first bytes, which say what kind of file it is, "
          "are damaged"},

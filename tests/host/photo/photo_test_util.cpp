@@ -120,7 +120,8 @@ std::string MakeHeif(const std::string &name, const PhotoImage &image,
         status =
             heif_image_add_plane(picture, heif_channel_interleaved, image.width, image.height, 8);
     if (status.code == heif_error_Ok && profile)
-        status = heif_image_set_raw_color_profile(picture, "prof", profile->data(), profile->size());
+        status =
+            heif_image_set_raw_color_profile(picture, "prof", profile->data(), profile->size());
     if (status.code == heif_error_Ok) {
         int stride = 0;
         uint8_t *plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);

@@ -19,7 +19,7 @@
 #include <lcms2.h>
 #include <png.h>
 
-static const unsigned char PATCHES[][3] = {{255, 0, 0},     {0, 255, 0},    {0, 0, 255},
+static const unsigned char PATCHES[][3] = {{255, 0, 0},     {0, 255, 0},     {0, 0, 255},
                                            {128, 128, 128}, {200, 150, 100}, {50, 100, 200},
                                            {255, 255, 255}, {30, 30, 30}};
 static const int COUNT = sizeof PATCHES / sizeof PATCHES[0];
