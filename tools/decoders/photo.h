@@ -14,6 +14,8 @@
 const long long PHOTO_MAX_PIXELS = 100000000LL;
 // Largest picture file read, in bytes.
 const long long PHOTO_MAX_FILE_BYTES = 256LL * 1024 * 1024;
+// Largest embedded colour profile taken, in bytes.
+const size_t PHOTO_MAX_PROFILE_BYTES = 16 * 1024 * 1024;
 // Largest box side, in pixels.
 const int PHOTO_MAX_BOX_SIDE = 16384;
 
@@ -45,12 +47,24 @@ struct PhotoOptions {
     int bmpBits; // a true-colour BMP that keeps its size: 24, or 8 to reduce it like a photo
 };
 
+// What a file says its stored colour values mean. All empty or 0: sRGB.
+struct PhotoColour {
+    std::vector<unsigned char> profile; // embedded ICC profile (JPEG, PNG, WebP, HEIF)
+    double gamma;                       // PNG gAMA: stored = linear ^ gamma; 0 for none
+    int hasChromaticities;              // PNG cHRM present (used with gamma only)
+    double chromaticities[8];           // white, red, green, blue as x, y
+    int cicpPrimaries;                  // HEIF nclx colour_primaries; 0 for none
+    int cicpTransfer;                   // HEIF nclx transfer_characteristics
+};
+
 // Facts about a decoded source picture. Sizes are after orientation.
 struct PhotoInfo {
     PhotoFormat format;
     int sourceWidth;
     int sourceHeight;
-    int orientation; // EXIF orientation that was applied, 1..8 (1 for none)
+    int orientation;     // EXIF orientation that was applied, 1..8 (1 for none)
+    PhotoColour colour;  // as the decoder found it; PhotoDecode has already applied it
+    std::string warning; // what went wrong that still let the picture in, or empty
 };
 
 // What PhotoMakeDib did, for progress lines and summaries.
@@ -62,6 +76,8 @@ struct PhotoReport {
     int height;
     int colours; // palette entries used (8-bit) or distinct colours (24-bit)
     double seconds;
+    std::string warning; // a problem that still let the picture in (say, a colour profile
+                         // that could not be used), without the file name; empty for none
 };
 
 // Defaults: an 800 x 600 box, no upscaling, 8 bits (24 for BMPs that keep their size),
@@ -87,11 +103,17 @@ int PhotoReadFile(const char *path, std::vector<unsigned char> *data, std::strin
 PhotoFormat PhotoDetectFormat(const unsigned char *data, size_t size);
 const char *PhotoFormatName(PhotoFormat format);
 
-// Decodes a JPEG, PNG, WebP, HEIF, GIF (its first frame) or BMP to upright RGB with alpha composed
-// over black. With options, a JPEG may be decoded at a reduced DCT scale that still covers the
-// fitted size; with none, every format comes out at full size.
+// Decodes a JPEG, PNG, WebP, HEIF, GIF (its first frame) or BMP to upright sRGB with alpha
+// composed over black (info->warning says when colours could not be converted). With options, a
+// JPEG may be decoded at a reduced DCT scale that still covers the fitted size; with none, every
+// format comes out at full size.
 int PhotoDecode(const unsigned char *data, size_t size, const PhotoOptions *options,
                 PhotoImage *image, PhotoInfo *info, std::string *error);
+
+// Converts a decoded picture's values to sRGB as its colour description says. Returns 1 when
+// they are sRGB now (converted, or already); 0 with a warning when the description cannot be
+// used, and the pixels are left as they were.
+int PhotoColourToSrgb(PhotoImage *image, const PhotoColour *colour, std::string *warning);
 
 // EXIF orientation (1..8) from an APP1 payload that starts with "Exif\0\0"; 1 when it has none
 // or an invalid one.

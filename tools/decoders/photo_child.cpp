@@ -20,7 +20,8 @@
 // Longest reason a child may send back, in bytes.
 static const uint32_t CHILD_MAX_REASON = 4096;
 
-// What the child sends first; then the reason, or the picture's rows.
+// What the child sends first; then the reason, or the picture's rows, its colour profile and
+// its warning.
 struct ChildHeader {
     int32_t ok;
     int32_t width;
@@ -29,6 +30,10 @@ struct ChildHeader {
     int32_t sourceHeight;
     int32_t orientation;
     uint32_t reasonLength;
+    int32_t cicpPrimaries;
+    int32_t cicpTransfer;
+    uint32_t profileLength;
+    uint32_t warningLength;
 };
 
 static int WriteAll(int fd, const void *data, size_t size)
@@ -85,15 +90,25 @@ static int ReadAll(int fd, void *data, size_t size)
     }
     if (reason.size() > CHILD_MAX_REASON)
         reason.resize(CHILD_MAX_REASON);
+    if (info.warning.size() > CHILD_MAX_REASON)
+        info.warning.resize(CHILD_MAX_REASON);
+    if (info.colour.profile.size() > PHOTO_MAX_PROFILE_BYTES)
+        info.colour.profile.clear();
     ChildHeader header = {ok,
                           image.width,
                           image.height,
                           info.sourceWidth,
                           info.sourceHeight,
                           info.orientation,
-                          ok ? 0 : (uint32_t)reason.size()};
+                          ok ? 0 : (uint32_t)reason.size(),
+                          info.colour.cicpPrimaries,
+                          info.colour.cicpTransfer,
+                          (uint32_t)info.colour.profile.size(),
+                          (uint32_t)info.warning.size()};
     int sent = WriteAll(answer, &header, sizeof header) &&
-               (ok ? WriteAll(answer, image.rgb.data(), image.rgb.size())
+               (ok ? WriteAll(answer, image.rgb.data(), image.rgb.size()) &&
+                         WriteAll(answer, info.colour.profile.data(), info.colour.profile.size()) &&
+                         WriteAll(answer, info.warning.data(), info.warning.size())
                    : WriteAll(answer, reason.data(), reason.size()));
     _exit(sent ? 0 : 1);
 }
@@ -112,13 +127,20 @@ static int ReadAnswer(int in, PhotoImage *image, PhotoInfo *info, std::string *r
         return ReadAll(in, &(*reason)[0], reason->size());
     }
     std::string unused;
-    if (!PhotoCheckDimensions(header.width, header.height, &unused))
+    if (!PhotoCheckDimensions(header.width, header.height, &unused) ||
+        header.profileLength > PHOTO_MAX_PROFILE_BYTES || header.warningLength > CHILD_MAX_REASON)
         return 0;
     info->sourceWidth = header.sourceWidth;
     info->sourceHeight = header.sourceHeight;
     info->orientation = header.orientation;
+    info->colour.cicpPrimaries = header.cicpPrimaries;
+    info->colour.cicpTransfer = header.cicpTransfer;
+    info->colour.profile.resize(header.profileLength);
+    info->warning.resize(header.warningLength);
     PhotoImageAllocate(image, header.width, header.height);
-    return ReadAll(in, image->rgb.data(), image->rgb.size());
+    return ReadAll(in, image->rgb.data(), image->rgb.size()) &&
+           ReadAll(in, info->colour.profile.data(), info->colour.profile.size()) &&
+           ReadAll(in, &info->warning[0], info->warning.size());
 }
 
 // How the child ended, and the last line it printed: "SIGABRT: file.cc:12: Assertion `x'

@@ -1,4 +1,5 @@
-// Decoding dispatch by format, and the size check and alpha composition every decoder shares.
+// Decoding dispatch by format, conversion to sRGB, and the size check and alpha composition every
+// decoder shares.
 #include "photo_internal.h"
 
 int PhotoCheckDimensions(long long width, long long height, std::string *error)
@@ -55,6 +56,8 @@ int PhotoDecode(const unsigned char *data, size_t size, const PhotoOptions *opti
     info->sourceWidth = 0;
     info->sourceHeight = 0;
     info->orientation = 1;
+    info->colour = PhotoColour();
+    info->warning.clear();
     int ok = 0;
     switch (info->format) {
     case PHOTO_FORMAT_JPEG:
@@ -78,13 +81,25 @@ int PhotoDecode(const unsigned char *data, size_t size, const PhotoOptions *opti
         ok = PhotoDecodeBmp(data, size, image, info, error);
         break;
     default:
-        *error = "not a picture format this tool reads (JPEG, PNG, WebP, HEIF, GIF, BMP)";
+        if (PhotoGuessDamagedFormat(data, size) != PHOTO_FORMAT_UNKNOWN)
+            *error = std::string("looks like a ") +
+                     PhotoFormatName(PhotoGuessDamagedFormat(data, size)) +
+                     " picture, but its first bytes, which say what kind of file it is, are "
+                     "damaged";
+        else
+            *error = "not a picture format this tool reads (JPEG, PNG, WebP, HEIF, GIF, BMP)";
         break;
     }
     if (!ok) {
         image->width = 0;
         image->height = 0;
         image->rgb.clear();
+        return 0;
     }
-    return ok;
+    // Everything after this point (fitting, colour reduction, the screen) works in sRGB. A
+    // description that cannot be used leaves the pixels as stored, with a warning.
+    std::string warning;
+    if (!PhotoColourToSrgb(image, &info->colour, &warning))
+        info->warning += (info->warning.empty() ? "" : "; ") + warning;
+    return 1;
 }

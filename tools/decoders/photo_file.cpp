@@ -117,3 +117,22 @@ const char *PhotoFormatName(PhotoFormat format)
         return "unknown";
     }
 }
+
+PhotoFormat PhotoGuessDamagedFormat(const unsigned char *data, size_t size)
+{
+    // PNG: its name in the signature, or the header chunk right after it.
+    if ((size >= 4 && memcmp(data + 1, "PNG", 3) == 0) ||
+        (size >= 16 && memcmp(data + 12, "IHDR", 4) == 0))
+        return PHOTO_FORMAT_PNG;
+    // JPEG: the start marker without the marker that follows it, or a JFIF or EXIF block
+    // where the first one sits.
+    if ((size >= 2 && data[0] == 0xFF && data[1] == 0xD8) ||
+        (size >= 11 && (memcmp(data + 6, "JFIF", 5) == 0 || memcmp(data + 6, "Exif", 5) == 0)))
+        return PHOTO_FORMAT_JPEG;
+    if (size >= 3 && memcmp(data, "GIF", 3) == 0)
+        return PHOTO_FORMAT_GIF;
+    if (size >= 16 && (memcmp(data + 8, "WEBP", 4) == 0 ||
+                       (memcmp(data, "RIFF", 4) == 0 && memcmp(data + 12, "VP8", 3) == 0)))
+        return PHOTO_FORMAT_WEBP;
+    return PHOTO_FORMAT_UNKNOWN;
+}

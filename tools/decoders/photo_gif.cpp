@@ -21,10 +21,36 @@ static int GifRead(GifFileType *gif, GifByteType *buffer, int length)
     return (int)count;
 }
 
+// What giflib's failure means to a person who has the file, in plain words.
+static const char *GifExplain(int code)
+{
+    switch (code) {
+    case D_GIF_ERR_READ_FAILED:
+    case D_GIF_ERR_EOF_TOO_SOON:
+        return "the file is cut short: it ends before the picture is complete";
+    case D_GIF_ERR_NO_SCRN_DSCR:
+        return "its header is cut short or damaged";
+    case D_GIF_ERR_NO_IMAG_DSCR:
+        return "a picture's header is cut short or damaged";
+    case D_GIF_ERR_NO_COLOR_MAP:
+        return "it has no colour table, so its colours are unknown";
+    case D_GIF_ERR_WRONG_RECORD:
+        return "it holds a block of a kind no GIF uses, so the file is damaged";
+    case D_GIF_ERR_DATA_TOO_BIG:
+    case D_GIF_ERR_IMAGE_DEFECT:
+        return "the compressed picture data is damaged";
+    case D_GIF_ERR_NOT_ENOUGH_MEM:
+        return "decoding it needs more memory than is free";
+    default:
+        return "the file is damaged";
+    }
+}
+
 static int GifFail(int code, std::string *error)
 {
-    const char *reason = GifErrorString(code);
-    *error = std::string("cannot decode GIF: ") + (reason ? reason : "error");
+    const char *words = GifErrorString(code);
+    *error = std::string("cannot decode GIF: ") + GifExplain(code) +
+             " (giflib: " + (words ? words : "error " + std::to_string(code)) + ")";
     return 0;
 }
 
@@ -34,7 +60,7 @@ static int GifReadFrame(GifFileType *gif, int transparent, PhotoImage *image, st
     const GifImageDesc &frame = gif->Image;
     const ColorMapObject *map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     if (!map || !map->Colors) {
-        *error = "cannot decode GIF: no colour table";
+        *error = "cannot decode GIF: it has no colour table, so its colours are unknown";
         return 0;
     }
     std::vector<GifPixelType> line(frame.Width);
@@ -99,7 +125,8 @@ static int GifDecodeFirstFrame(GifFileType *gif, PhotoImage *image, PhotoInfo *i
             return GifFail(gif->Error, error);
         const GifImageDesc &frame = gif->Image;
         if (frame.Left < 0 || frame.Top < 0 || frame.Width < 1 || frame.Height < 1) {
-            *error = "cannot decode GIF: frame has no pixels";
+            *error = "cannot decode GIF: its first picture has no pixels (its header gives a "
+                     "width or height of 0)";
             return 0;
         }
         // A frame reaching past the logical screen widens the canvas rather than being cut.

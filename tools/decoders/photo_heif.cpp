@@ -12,13 +12,106 @@ static const int HEIF_MAX_SIDE = 16384;
 // 128 pixels, cropped off by the file's clean aperture).
 static const int HEIF_CODED_MARGIN = 256;
 
+// What libheif's failure means to a person who has the file, in plain words.
+static const char *HeifExplain(const heif_error &status)
+{
+    switch (status.subcode) {
+    case heif_suberror_End_of_data:
+        return "the file is cut short";
+    case heif_suberror_Invalid_box_size:
+        return "a block of the file gives an impossible size, so the file is damaged";
+    case heif_suberror_No_ftyp_box:
+    case heif_suberror_No_meta_box:
+    case heif_suberror_No_hdlr_box:
+    case heif_suberror_No_pitm_box:
+    case heif_suberror_No_iprp_box:
+    case heif_suberror_No_ipco_box:
+    case heif_suberror_No_ipma_box:
+    case heif_suberror_No_iloc_box:
+    case heif_suberror_No_iinf_box:
+    case heif_suberror_No_infe_box:
+    case heif_suberror_No_idat_box:
+    case heif_suberror_No_iref_box:
+    case heif_suberror_No_hvcC_box:
+    case heif_suberror_No_pict_handler:
+        return "a part that every HEIF picture has is missing: the file is damaged, or it is a "
+               "video or other ISO media file rather than a picture";
+    case heif_suberror_No_or_invalid_primary_item:
+    case heif_suberror_No_item_data:
+    case heif_suberror_Nonexisting_item_referenced:
+    case heif_suberror_Ipma_box_references_nonexisting_property:
+    case heif_suberror_No_properties_assigned_to_item:
+    case heif_suberror_Missing_grid_images:
+        return "it refers to picture parts that are not in the file, so the file is damaged";
+    case heif_suberror_Invalid_grid_data:
+    case heif_suberror_Invalid_overlay_data:
+    case heif_suberror_Overlay_image_outside_of_canvas:
+    case heif_suberror_Invalid_clean_aperture:
+    case heif_suberror_Invalid_fractional_number:
+    case heif_suberror_Invalid_image_size:
+    case heif_suberror_Invalid_pixi_box:
+    case heif_suberror_Wrong_tile_image_chroma_format:
+    case heif_suberror_Wrong_tile_image_pixel_depth:
+        return "how its picture is assembled or cropped is impossible, so the file is damaged";
+    case heif_suberror_Security_limit_exceeded:
+        return "it is larger or more complex than the HEIF decoder's safety limits allow";
+    case heif_suberror_Unsupported_codec:
+    case heif_suberror_Unsupported_image_type:
+    case heif_suberror_Unsupported_data_version:
+    case heif_suberror_Unsupported_item_construction_method:
+    case heif_suberror_Unsupported_header_compression_method:
+    case heif_suberror_Unsupported_bit_depth:
+    case heif_suberror_Unsupported_color_conversion:
+        return "it is coded in a way the HEIF decoder does not read";
+    default:
+        break;
+    }
+    switch (status.code) {
+    case heif_error_Unsupported_filetype:
+        return "it is an ISO media file, but not a HEIF or AVIF picture";
+    case heif_error_Unsupported_feature:
+        return "it is coded in a way the HEIF decoder does not read";
+    case heif_error_Memory_allocation_error:
+        return "decoding it needs more memory than is free";
+    case heif_error_Decoder_plugin_error:
+        return "the compressed picture data is damaged";
+    default:
+        return "the file is damaged";
+    }
+}
+
 static int HeifFail(const heif_error &status, std::string *error)
 {
-    *error = std::string("cannot decode HEIF: ") + (status.message ? status.message : "error");
+    std::string words = status.message ? status.message : "error";
     // Some of libheif's messages end in a line break.
-    while (!error->empty() && (unsigned char)error->back() <= ' ')
-        error->pop_back();
+    while (!words.empty() && (unsigned char)words.back() <= ' ')
+        words.pop_back();
+    *error =
+        std::string("cannot decode HEIF: ") + HeifExplain(status) + " (libheif: " + words + ")";
     return 0;
+}
+
+// What the primary picture's colr box says: an ICC profile, or nclx code points.
+static void HeifReadColour(heif_image_handle *handle, PhotoColour *colour)
+{
+    heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
+        size_t size = heif_image_handle_get_raw_color_profile_size(handle);
+        if (size == 0 || size > PHOTO_MAX_PROFILE_BYTES)
+            return;
+        colour->profile.resize(size);
+        if (heif_image_handle_get_raw_color_profile(handle, colour->profile.data()).code !=
+            heif_error_Ok)
+            colour->profile.clear();
+        return;
+    }
+    heif_color_profile_nclx *nclx = NULL;
+    if (type == heif_color_profile_type_nclx &&
+        heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok && nclx) {
+        colour->cicpPrimaries = (int)nclx->color_primaries;
+        colour->cicpTransfer = (int)nclx->transfer_characteristics;
+        heif_nclx_color_profile_free(nclx);
+    }
 }
 
 // Decodes the primary picture of an open context into image.
@@ -64,6 +157,7 @@ static int HeifDecodePrimary(heif_context *context, const unsigned char *data, s
         heif_image_handle_release(handle);
         return 0;
     }
+    HeifReadColour(handle, &info->colour);
     int alpha = heif_image_handle_has_alpha_channel(handle);
     int premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle);
     heif_decoding_options *decoding = heif_decoding_options_alloc();

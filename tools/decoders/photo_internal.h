@@ -37,6 +37,10 @@ int PhotoHeifDeclaredSize(const unsigned char *data, size_t size, long long *wid
 // not understood is left to libheif.
 int PhotoHeifCheckDerived(const unsigned char *data, size_t size, std::string *error);
 
+// The format a file that PhotoDetectFormat does not know most likely had before its first
+// bytes were damaged, judged from what follows them; PHOTO_FORMAT_UNKNOWN when nothing fits.
+PhotoFormat PhotoGuessDamagedFormat(const unsigned char *data, size_t size);
+
 // 1 if a width x height picture is positive and within PHOTO_MAX_PIXELS; else 0 and a reason.
 int PhotoCheckDimensions(long long width, long long height, std::string *error);
 // Sizes the image to width x height, all black. The size must have passed PhotoCheckDimensions.

@@ -6,6 +6,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <jpeglib.h>
@@ -23,13 +24,105 @@ struct JpegFailure {
     jpeg_error_mgr manager; // first, so that cinfo->err points at the whole record
     jmp_buf jump;
     char message[JMSG_LENGTH_MAX + 64];
+    int code; // libjpeg's message code, or JPEG_TOO_MANY_SCANS
 };
+
+// Failure code of the scan limit, outside libjpeg's own codes.
+static const int JPEG_TOO_MANY_SCANS = -1;
 
 static void JpegFail(j_common_ptr cinfo)
 {
     JpegFailure *failure = (JpegFailure *)cinfo->err;
     (*cinfo->err->format_message)(cinfo, failure->message);
+    failure->code = cinfo->err->msg_code;
     longjmp(failure->jump, 1);
+}
+
+// What a failure means to a person who has the file, in plain words.
+static const char *JpegExplain(int code)
+{
+    switch (code) {
+    case JPEG_TOO_MANY_SCANS:
+        return "it is split into more scans than any real picture needs, so it is damaged or "
+               "made to stall decoders";
+    case JWRN_JPEG_EOF:
+    case JERR_INPUT_EOF:
+        return "the file is cut short: the picture data ends before the picture is complete";
+    case JERR_INPUT_EMPTY:
+    case JERR_NO_IMAGE:
+        return "the file holds no picture data";
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JERR_BAD_DCT_COEF:
+    case JERR_HUFF_MISSING_CODE:
+        return "the compressed picture data is damaged";
+    case JWRN_MUST_RESYNC:
+        return "the picture data is damaged: its restart markers are missing or out of order";
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+    case JERR_BAD_PROGRESSION:
+    case JERR_BAD_SCAN_SCRIPT:
+    case JERR_MISSING_DATA:
+    case JERR_EOI_EXPECTED:
+        return "its scans, the passes that build up the picture, are damaged or out of order";
+    case JERR_BAD_LENGTH:
+        return "a block of the file gives an impossible length, so the file is damaged";
+    case JERR_UNKNOWN_MARKER:
+        return "it holds a marker that no JPEG file uses, so the file is damaged";
+    case JERR_SOI_DUPLICATE:
+    case JERR_SOF_DUPLICATE:
+    case JERR_SOF_NO_SOS:
+    case JERR_SOS_NO_SOF:
+        return "its parts are missing or out of order, so the file is damaged";
+    case JERR_NO_HUFF_TABLE:
+    case JERR_NO_QUANT_TABLE:
+    case JERR_NO_ARITH_TABLE:
+    case JERR_BAD_HUFF_TABLE:
+    case JERR_HUFF_CLEN_OVERFLOW:
+    case JERR_DHT_INDEX:
+    case JERR_DQT_INDEX:
+    case JERR_DAC_INDEX:
+    case JERR_DAC_VALUE:
+        return "a coding table the picture needs is missing or damaged";
+    case JERR_EMPTY_IMAGE:
+        return "its header gives a height of 0 pixels (damaged, or a rare kind of JPEG that "
+               "states its height at the end)";
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+        return "its header gives a size larger than the JPEG decoder takes";
+    case JERR_BAD_PRECISION:
+        return "its samples are not 8 bits deep, the only depth this tool reads (damaged, or a "
+               "12-bit medical or scientific picture)";
+    case JERR_BAD_COMPONENT_ID:
+    case JERR_BAD_SAMPLING:
+    case JERR_BAD_MCU_SIZE:
+    case JERR_COMPONENT_COUNT:
+    case JERR_CCIR601_NOTIMPL:
+    case JERR_FRACT_SAMPLE_NOTIMPL:
+        return "its header describes the colour channels in an impossible way, so the file is "
+               "damaged";
+    case JERR_BAD_J_COLORSPACE:
+    case JERR_CONVERSION_NOTIMPL:
+        return "its colour channels cannot be turned into red, green and blue";
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_ARITH_NOTIMPL:
+    case JERR_NOT_COMPILED:
+    case JERR_NOTIMPL:
+        return "it is coded in a way the JPEG decoder does not read (such as lossless or "
+               "hierarchical JPEG), or it is damaged";
+    case JERR_OUT_OF_MEMORY:
+        return "decoding it needs more memory than this tool allows a picture";
+    default:
+        return "the file is damaged";
+    }
+}
+
+static int JpegRefuse(const JpegFailure *failure, std::string *error)
+{
+    *error = std::string("cannot decode JPEG: ") + JpegExplain(failure->code) +
+             " (libjpeg: " + failure->message + ")";
+    return 0;
 }
 
 // Warnings that mean pixel data was lost or made up fail the decode; the rest are harmless
@@ -66,6 +159,7 @@ static void JpegProgress(j_common_ptr cinfo)
     if (decompress->input_scan_number > JPEG_MAX_SCANS) {
         JpegFailure *failure = (JpegFailure *)cinfo->err;
         snprintf(failure->message, sizeof failure->message, "more than %d scans", JPEG_MAX_SCANS);
+        failure->code = JPEG_TOO_MANY_SCANS;
         longjmp(failure->jump, 1);
     }
 }
@@ -78,14 +172,23 @@ static int JpegCreate(jpeg_decompress_struct *cinfo, JpegFailure *failure)
     return 1;
 }
 
+// Reads the header and the markers kept: EXIF (APP1) and the ICC profile (APP2, which
+// *profile gets, malloc'd, or null).
 static int JpegReadHeader(jpeg_decompress_struct *cinfo, JpegFailure *failure,
-                          const unsigned char *data, size_t size)
+                          const unsigned char *data, size_t size, JOCTET **profile,
+                          unsigned *profileSize)
 {
     if (setjmp(failure->jump))
         return 0;
     jpeg_mem_src(cinfo, data, (unsigned long)size);
     jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(cinfo, TRUE);
+    // A profile whose pieces do not fit together is left out (libjpeg only warns).
+    if (!jpeg_read_icc_profile(cinfo, profile, profileSize)) {
+        *profile = NULL;
+        *profileSize = 0;
+    }
     return 1;
 }
 
@@ -172,14 +275,18 @@ int PhotoDecodeJpeg(const unsigned char *data, size_t size, const PhotoOptions *
     jpeg_progress_mgr progress;
     memset(&progress, 0, sizeof progress);
     progress.progress_monitor = JpegProgress;
-    if (!JpegCreate(&cinfo, &failure)) {
-        *error = std::string("cannot decode JPEG: ") + failure.message;
-        return 0;
-    }
+    if (!JpegCreate(&cinfo, &failure))
+        return JpegRefuse(&failure, error);
     cinfo.progress = &progress;
     cinfo.mem->max_memory_to_use = JPEG_MAX_MEMORY;
 
-    int ok = JpegReadHeader(&cinfo, &failure, data, size);
+    JOCTET *profile = NULL;
+    unsigned profileSize = 0;
+    int ok = JpegReadHeader(&cinfo, &failure, data, size, &profile, &profileSize);
+    if (profile) {
+        info->colour.profile.assign(profile, profile + profileSize);
+        free(profile);
+    }
     int orientation = 1;
     if (ok) {
         orientation = JpegOrientation(&cinfo);
@@ -208,7 +315,7 @@ int PhotoDecodeJpeg(const unsigned char *data, size_t size, const PhotoOptions *
         ok = JpegReadPixels(&cinfo, &failure, image->rgb.data());
     }
     if (!ok)
-        *error = std::string("cannot decode JPEG: ") + failure.message;
+        JpegRefuse(&failure, error);
     jpeg_destroy_decompress(&cinfo);
     if (ok)
         PhotoOrient(image, orientation);

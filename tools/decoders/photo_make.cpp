@@ -89,6 +89,7 @@ static int MakeDib(const unsigned char *data, size_t size, const PhotoOptions *o
     report->format = info.format;
     report->sourceWidth = info.sourceWidth;
     report->sourceHeight = info.sourceHeight;
+    report->warning = info.warning;
     int width = 0, height = 0;
     PhotoFitSize(info.sourceWidth, info.sourceHeight, options->boxWidth, options->boxHeight,
                  options->upscale, &width, &height);

@@ -4,7 +4,8 @@
 // data, so a 41-byte file could cost gigabytes. libpng's chunk limit does not cover every
 // chunk, so the reader gets an allocator of its own that refuses any block above a limit, and
 // the simplified reader, which takes no allocator, is not used. Every colour type and depth comes
-// out as 8-bit RGBA in sRGB, composed over black. libpng reports errors by longjmp: each stage that
+// out as 8-bit RGBA as stored, composed over black; the iCCP, sRGB, gAMA and cHRM chunks are
+// handed on for the conversion to sRGB. libpng reports errors by longjmp: each stage that
 // can fail sets its own jump point and holds no C++ objects.
 #include "photo_internal.h"
 
@@ -34,6 +35,8 @@ struct PngSource {
 struct PngFailure {
     jmp_buf jump;
     char message[200];
+    char profileWarning[200]; // why libpng dropped the iCCP chunk, if it did
+    char headerWarning[200];  // libpng names what is wrong with a header in a warning first
 };
 
 static void PngError(png_structp png, png_const_charp message)
@@ -43,7 +46,89 @@ static void PngError(png_structp png, png_const_charp message)
     longjmp(failure->jump, 1);
 }
 
-static void PngWarning(png_structp, png_const_charp) {}
+// Warnings are harmless oddities, but one about the colour profile means libpng dropped it.
+static void PngWarning(png_structp png, png_const_charp message)
+{
+    PngFailure *failure = (PngFailure *)png_get_error_ptr(png);
+    if (!message)
+        return;
+    if (strncmp(message, "iCCP", 4) == 0 && !failure->profileWarning[0])
+        snprintf(failure->profileWarning, sizeof failure->profileWarning, "%s", message);
+    if (strstr(message, "IHDR") && !failure->headerWarning[0])
+        snprintf(failure->headerWarning, sizeof failure->headerWarning, "%s", message);
+}
+
+// libpng's words for a fault, and what they mean to a person who has the file.
+struct PngMeaning {
+    const char *words;
+    const char *meaning;
+};
+
+// The header's faults, which libpng names in a warning before it fails with "Invalid IHDR data".
+static const PngMeaning PNG_HEADER_MEANINGS[] = {
+    {"width is zero", "its header says the picture is 0 pixels wide"},
+    {"height is zero", "its header says the picture is 0 pixels high"},
+    {"Invalid image width", "its header gives an impossible width"},
+    {"Invalid image height", "its header gives an impossible height"},
+    {"width is too large", "its header gives a width larger than libpng takes"},
+    {"height is too large", "its header gives a height larger than libpng takes"},
+    {"color type/bit depth combination", "its header gives a bit depth that its colour type "
+                                         "cannot have"},
+    {"Invalid bit depth", "its header gives a bit depth that no PNG has"},
+    {"Invalid color type", "its header gives a colour type that no PNG has"},
+    {"interlace method", "its header gives an interlace method that no PNG has"},
+    {"compression method", "its header gives a compression method that no PNG has"},
+    {"filter method", "its header gives a filter method that no PNG has"},
+};
+
+// Failures, by words in libpng's (or zlib's) message; the first match counts.
+static const PngMeaning PNG_MEANINGS[] = {
+    {"ends in the middle of a chunk", "the file is cut short"},
+    {"IEND: out of place", "the picture data is missing: the file ends before any pixels"},
+    {"CRC error", "the file is damaged: a block's checksum does not match its contents"},
+    {"IHDR: invalid", "its header has the wrong length, so the file is damaged"},
+    {"IHDR: out of place", "it has a second header, so the file is damaged"},
+    {"issing IHDR", "its header is missing, so the file is damaged"},
+    {"issing PLTE", "it has palette colours but no palette, so the file is damaged"},
+    {"PLTE: invalid", "its palette is damaged"},
+    {"out of place", "its parts are out of order, so the file is damaged"},
+    {"invalid chunk type", "a block of the file has a name that no PNG uses, so the file is "
+                           "damaged"},
+    {"unsigned integer out of range", "a block of the file gives an impossible length, so the "
+                                      "file is damaged"},
+    {"chunk data is too large", "a block of the file is larger than this tool allows"},
+    {"Not enough image data", "the picture data ends before the last row: the file is cut short "
+                              "or damaged"},
+    {"Too much image data", "the file holds more picture data than its size needs, so it is "
+                            "damaged"},
+    {"bad adaptive filter value", "the picture data is damaged (a row names an unknown filter)"},
+    {"IDAT:", "the compressed picture data is damaged"},
+    {"ecompression", "the compressed picture data is damaged"},
+    {"emory", "decoding it needs more memory than this tool allows a picture"},
+};
+
+// "cannot decode PNG: MEANING (libpng: WORDS)", with libpng's header warning in the words
+// where it failed on the header.
+static std::string PngExplain(const PngFailure *failure)
+{
+    std::string words = failure->message;
+    const char *meaning = NULL;
+    if (strstr(failure->message, "Invalid IHDR data")) {
+        meaning = "its header gives an impossible size, colour type or bit depth";
+        for (const PngMeaning &row : PNG_HEADER_MEANINGS)
+            if (strstr(failure->headerWarning, row.words)) {
+                meaning = row.meaning;
+                words = std::string(failure->headerWarning) + "; " + failure->message;
+                break;
+            }
+    }
+    for (size_t i = 0; !meaning && i < sizeof PNG_MEANINGS / sizeof PNG_MEANINGS[0]; i++)
+        if (strstr(failure->message, PNG_MEANINGS[i].words))
+            meaning = PNG_MEANINGS[i].meaning;
+    if (!meaning)
+        meaning = "the file is damaged";
+    return std::string("cannot decode PNG: ") + meaning + " (libpng: " + words + ")";
+}
 
 // A block above the limit is refused as if memory had run out: libpng skips such an ancillary
 // chunk, or fails.
@@ -66,13 +151,38 @@ static void PngRead(png_structp png, png_bytep out, png_size_t length)
     source->at += length;
 }
 
-// Reads the chunks up to the pixels and asks for 8-bit RGBA in sRGB.
+// What the file says of its colours: an ICC profile, else nothing for an sRGB chunk, else gAMA
+// with cHRM.
+static void PngReadColour(png_structp png, png_infop info, PhotoColour *colour)
+{
+    png_charp name = NULL;
+    int compression = 0;
+    png_bytep profile = NULL;
+    png_uint_32 length = 0;
+    if (png_get_iCCP(png, info, &name, &compression, &profile, &length) == PNG_INFO_iCCP &&
+        profile && length > 0) {
+        colour->profile.assign(profile, profile + length);
+        return;
+    }
+    if (png_get_valid(png, info, PNG_INFO_sRGB))
+        return;
+    double gamma = 0;
+    if (png_get_gAMA(png, info, &gamma) != PNG_INFO_gAMA || !(gamma > 0 && gamma <= 100))
+        return;
+    colour->gamma = gamma;
+    double *c = colour->chromaticities;
+    colour->hasChromaticities = png_get_cHRM(png, info, &c[0], &c[1], &c[2], &c[3], &c[4], &c[5],
+                                             &c[6], &c[7]) == PNG_INFO_cHRM;
+}
+
+// Reads the chunks up to the pixels and asks for 8-bit RGBA.
 static int PngReadHeader(png_structp png, png_infop info, PngFailure *failure, png_uint_32 *width,
-                         png_uint_32 *height)
+                         png_uint_32 *height, PhotoColour *colour)
 {
     if (setjmp(failure->jump))
         return 0;
     png_read_info(png, info);
+    PngReadColour(png, info, colour);
     *width = png_get_image_width(png, info);
     *height = png_get_image_height(png, info);
     int type = png_get_color_type(png, info);
@@ -81,8 +191,6 @@ static int PngReadHeader(png_structp png, png_infop info, PngFailure *failure, p
     if (type == PNG_COLOR_TYPE_GRAY || type == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(png);
     png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
-    // Pictures that say how they were encoded are brought to sRGB, as a viewer shows them.
-    png_set_gamma(png, PNG_DEFAULT_sRGB, PNG_DEFAULT_sRGB);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     return 1;
@@ -121,7 +229,10 @@ int PhotoDecodePng(const unsigned char *data, size_t size, PhotoImage *image, Ph
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, NULL, 0);
 
     png_uint_32 width = 0, height = 0;
-    int ok = PngReadHeader(png, pngInfo, &failure, &width, &height);
+    int ok = PngReadHeader(png, pngInfo, &failure, &width, &height, &info->colour);
+    if (failure.profileWarning[0])
+        info->warning = std::string("its colour profile is damaged (libpng: ") +
+                        failure.profileWarning + "); its colours go in as stored";
     if (ok) {
         info->sourceWidth = (int)std::min<png_uint_32>(width, 0x7FFFFFFF);
         info->sourceHeight = (int)std::min<png_uint_32>(height, 0x7FFFFFFF);
@@ -142,7 +253,7 @@ int PhotoDecodePng(const unsigned char *data, size_t size, PhotoImage *image, Ph
     png_destroy_read_struct(&png, &pngInfo, NULL);
     if (!ok) {
         image->rgb.clear();
-        *error = std::string("cannot decode PNG: ") + failure.message;
+        *error = PngExplain(&failure);
         return 0;
     }
     image->width = (int)width;

@@ -1,17 +1,33 @@
-// Colour reduction to an own palette of at most 256 colours with libimagequant, with dithering.
+// Colour reduction to an own palette of at most 256 colours with libimagequant, dithered where
+// that costs the picture little.
+//
+// Error diffusion hides the bands of a photo's skies and shadows, but on a smooth made gradient
+// it scatters a dot pattern over ramps that the palette already follows within a few steps. So
+// the picture is remapped both ways and the dithered result is kept only where it stays nearly as
+// close to the picture as the plain one; a picture the palette fits almost exactly is not
+// dithered at all.
 #include "photo_internal.h"
 
+#include <cstdint>
 #include <libimagequant.h>
 #if GLIMMER_PHOTO_OPENMP
 #include <omp.h>
 #endif
 
-// Error diffusion strength handed to libimagequant (0 none .. 1 full).
+// Error diffusion strength handed to libimagequant where it dithers (0 none .. 1 full).
 static const float QUANTISE_DITHERING = 1.0f;
+// libimagequant's quantisation error (a mean square error over 0..255 channels) below which
+// the palette fits the picture so well that dithering has nothing to hide.
+static const double QUANTISE_FITS_ERROR = 0.5;
+// Most the dithered result's squared error may exceed the plain one's and still be kept, as a
+// ratio (1.2 is 0.8 dB of PSNR).
+static const double QUANTISE_DITHER_COST = 1.2;
 // Palette entries of an 8-bit picture.
 static const int QUANTISE_MAX_COLOURS = 256;
 // Pixel spacing, across and down, of the sample a many-coloured picture's palette comes from.
 static const int QUANTISE_SAMPLE_STEP = 2;
+// Distinct colours above which the palette comes from the sample rather than every pixel.
+static const int QUANTISE_SAMPLE_ABOVE = 16384;
 
 static int QuantiseFail(liq_error code, const char *step, std::string *error)
 {
@@ -40,8 +56,68 @@ static std::vector<unsigned char> QuantiseRgba(const PhotoImage *image, int step
     return rgba;
 }
 
-// The palette from a histogram, then every pixel mapped to it with dithering; every
-// libimagequant object is released on each path.
+// Sum over every channel of every pixel of the squared difference between the picture and its
+// remapped form: exact, so the choice it drives is the same on every machine.
+static uint64_t QuantiseSquaredError(const PhotoImage *image,
+                                     const std::vector<unsigned char> &indices,
+                                     const std::vector<unsigned char> &palette)
+{
+    uint64_t sum = 0;
+    for (size_t i = 0; i < indices.size(); i++) {
+        const unsigned char *p = &image->rgb[3 * i], *q = &palette[3 * (size_t)indices[i]];
+        for (int c = 0; c < 3; c++) {
+            int d = (int)p[c] - (int)q[c];
+            sum += (uint64_t)(d * d);
+        }
+    }
+    return sum;
+}
+
+// Maps every pixel to the result's palette at the given dithering level and reads the palette
+// back after it (remapping may refine the palette).
+static int QuantiseRemap(liq_result *result, liq_image *input, float dithering,
+                         std::vector<unsigned char> *indices, std::vector<unsigned char> *palette,
+                         std::string *error)
+{
+    liq_set_dithering_level(result, dithering);
+    liq_error status = liq_write_remapped_image(result, input, indices->data(), indices->size());
+    if (status != LIQ_OK)
+        return QuantiseFail(status, "remap", error);
+    const liq_palette *colours = liq_get_palette(result);
+    palette->resize((size_t)colours->count * 3);
+    for (unsigned i = 0; i < colours->count; i++) {
+        (*palette)[3 * i] = colours->entries[i].r;
+        (*palette)[3 * i + 1] = colours->entries[i].g;
+        (*palette)[3 * i + 2] = colours->entries[i].b;
+    }
+    return 1;
+}
+
+// Remaps without dithering, and with it where the palette leaves visible steps; keeps the
+// dithered result when its error stays within QUANTISE_DITHER_COST of the plain one's.
+static int QuantiseChoose(const PhotoImage *image, liq_result *result, liq_image *input,
+                          std::vector<unsigned char> *indices, std::vector<unsigned char> *palette,
+                          std::string *error)
+{
+    indices->assign((size_t)image->width * image->height, 0);
+    if (!QuantiseRemap(result, input, 0.0f, indices, palette, error))
+        return 0;
+    if (liq_get_quantization_error(result) < QUANTISE_FITS_ERROR)
+        return 1;
+    std::vector<unsigned char> dithered(indices->size()), ditheredPalette;
+    if (!QuantiseRemap(result, input, QUANTISE_DITHERING, &dithered, &ditheredPalette, error))
+        return 0;
+    uint64_t plain = QuantiseSquaredError(image, *indices, *palette);
+    uint64_t noisy = QuantiseSquaredError(image, dithered, ditheredPalette);
+    if ((double)noisy <= QUANTISE_DITHER_COST * (double)plain) {
+        indices->swap(dithered);
+        palette->swap(ditheredPalette);
+    }
+    return 1;
+}
+
+// The palette from a histogram, then every pixel mapped to it; every libimagequant object is
+// released on each path.
 static int QuantiseRun(const PhotoImage *image, int quality, int speed,
                        std::vector<unsigned char> *indices, std::vector<unsigned char> *palette,
                        std::string *error)
@@ -50,8 +126,8 @@ static int QuantiseRun(const PhotoImage *image, int quality, int speed,
     std::vector<unsigned char> rgba = QuantiseRgba(image, 1, &width, &height);
     // Picking the palette costs time in proportion to the distinct colours it is shown, and
     // a quarter of a photo's pixels leads to the same palette (within 0.1 dB here). Pictures
-    // with few colours are shown whole, so that none of their colours can be missed.
-    int sampled = PhotoCountColours(image) > QUANTISE_MAX_COLOURS;
+    // with fewer colours are shown whole: a sample would miss every other step of a gradient.
+    int sampled = PhotoCountColours(image) > QUANTISE_SAMPLE_ABOVE;
     std::vector<unsigned char> sample;
     if (sampled)
         sample = QuantiseRgba(image, QUANTISE_SAMPLE_STEP, &sampleWidth, &sampleHeight);
@@ -79,24 +155,8 @@ static int QuantiseRun(const PhotoImage *image, int quality, int speed,
         if (!ok)
             QuantiseFail(status, "palette", error);
     }
-    if (ok) {
-        liq_set_dithering_level(result, QUANTISE_DITHERING);
-        indices->assign((size_t)width * height, 0);
-        status = liq_write_remapped_image(result, input, indices->data(), indices->size());
-        ok = status == LIQ_OK;
-        if (!ok)
-            QuantiseFail(status, "remap", error);
-    }
-    if (ok) {
-        // Read after remapping, which may refine the palette.
-        const liq_palette *colours = liq_get_palette(result);
-        palette->resize((size_t)colours->count * 3);
-        for (unsigned i = 0; i < colours->count; i++) {
-            (*palette)[3 * i] = colours->entries[i].r;
-            (*palette)[3 * i + 1] = colours->entries[i].g;
-            (*palette)[3 * i + 2] = colours->entries[i].b;
-        }
-    }
+    if (ok)
+        ok = QuantiseChoose(image, result, input, indices, palette, error);
     if (result)
         liq_result_destroy(result);
     if (histogram)

@@ -10,20 +10,29 @@ int PhotoDecodeWebp(const unsigned char *data, size_t size, PhotoImage *image, P
     WebPData whole = {data, size};
     WebPDemuxer *demux = WebPDemux(&whole);
     if (!demux) {
-        *error = "cannot decode WebP: damaged or truncated file";
+        *error = "cannot decode WebP: the file is cut short or damaged: its parts do not fit "
+                 "together";
         return 0;
     }
     int canvasWidth = (int)WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH);
     int canvasHeight = (int)WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT);
     info->sourceWidth = canvasWidth;
     info->sourceHeight = canvasHeight;
+    // An ICCP chunk holds the profile the pixels are in.
+    WebPChunkIterator chunk;
+    if ((WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG) &&
+        WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
+        info->colour.profile.assign(chunk.chunk.bytes, chunk.chunk.bytes + chunk.chunk.size);
+        WebPDemuxReleaseChunkIterator(&chunk);
+    }
     WebPIterator frame;
     if (!PhotoCheckDimensions(canvasWidth, canvasHeight, error)) {
         WebPDemuxDelete(demux);
         return 0;
     }
     if (!WebPDemuxGetFrame(demux, 1, &frame)) {
-        *error = "cannot decode WebP: it holds no picture";
+        *error = "cannot decode WebP: it holds no picture (an animation without frames, "
+                 "or a damaged file)";
         WebPDemuxDelete(demux);
         return 0;
     }
@@ -45,7 +54,7 @@ int PhotoDecodeWebp(const unsigned char *data, size_t size, PhotoImage *image, P
             PhotoComposeRow(rgba.data() + (size_t)y * frame.width * 4, frame.width, 0, row);
         }
     } else {
-        *error = "cannot decode WebP: damaged picture data";
+        *error = "cannot decode WebP: the compressed picture data is damaged or cut short";
     }
     WebPDemuxReleaseIterator(&frame);
     WebPDemuxDelete(demux);

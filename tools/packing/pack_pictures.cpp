@@ -49,6 +49,9 @@ int PackPictureMake(const unsigned char *data, size_t size, PictureRole role,
     std::string error;
     if (!PhotoMakeDibFromMemory(data, size, &photo, &bytes, &report, &error))
         return PackIssueAdd(issues, PACK_PROBLEM, label, "%s", error.c_str());
+    // A colour profile the colour engine refused: the picture went in as stored.
+    if (!report.warning.empty())
+        PackIssueAdd(issues, PACK_WARNING, label, "%s", report.warning.c_str());
     DibLayout layout;
     if (bytes.size() >= BLOB_SIZE_LIMIT ||
         !BlobAllocate(dib, BlobKind::Dib, (uint32_t)bytes.size()))

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """glimmer-pack with photos from the outside: mixed formats in, fitted and oriented Dibs out,
-byte-identical repeat builds, progress only on a terminal or with -v, a closing summary, and
-bad pictures refused with the file and the reason and no output left behind."""
+byte-identical repeat builds, progress only on a terminal or with -v, a closing summary, bad
+pictures refused with the file and the reason and no output left behind, and a colour profile
+that cannot be used warned about."""
 import os
 import pty
 import struct
@@ -191,6 +192,18 @@ with tempfile.TemporaryDirectory() as d:
     r = run("build", "-o", p("out.exe"), *[a if a != p("logo.png") else p("cut.jpg")
                                            for a in base], slides[0])
     check(r.returncode != 0 and "cut.jpg: cannot decode JPEG" in r.stderr, "bad logo named")
+
+    # A colour profile that cannot be used lets the picture in as stored, with a warning that
+    # names the file.
+    fixture = os.path.join(os.path.dirname(os.path.abspath(__file__)), "colour", "adobe-rgb.jpg")
+    with open(fixture, "rb") as f:
+        damaged = f.read().replace(b"acsp", b"xxxx", 1)
+    with open(p("no-profile.jpg"), "wb") as f:
+        f.write(damaged)
+    r = run("build", "-o", p("w.exe"), *base, p("no-profile.jpg"))
+    check(r.returncode == 0, "a damaged profile does not stop the build: " + r.stderr)
+    check("warning: %s: its colour profile is damaged" % p("no-profile.jpg") in r.stderr
+          and "as stored" in r.stderr, "damaged profile warned about: %r" % r.stderr)
 
 print("%d checks failed" % len(failures) if failures else "all checks passed")
 sys.exit(1 if failures else 0)

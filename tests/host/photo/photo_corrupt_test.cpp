@@ -104,9 +104,49 @@ Bytes BadPngCrc(Bytes b)
     return b;
 }
 
+// The IDAT chunk's checksum changed, its data left whole.
+Bytes BadPngChecksum(Bytes b)
+{
+    size_t idat = Find(b, "IDAT", 4);
+    size_t length = (size_t)b[idat - 4] << 24 | b[idat - 3] << 16 | b[idat - 2] << 8 | b[idat - 1];
+    b[idat + 4 + length] ^= 0x55;
+    return b;
+}
+
 Bytes Truncate(const Bytes &b, size_t keep)
 {
     return Bytes(b.begin(), b.begin() + keep);
+}
+
+// A PNG whose header byte at (0-based) field offset 'at' (8 bit depth, 9 colour type) or
+// 32-bit field (0 width) is set, with the checksum made right again.
+Bytes PngHeaderByte(Bytes b, size_t at, unsigned char value)
+{
+    b[16 + at] = value;
+    PutBig32(&b, 29, Crc32(&b[12], 17));
+    return b;
+}
+
+Bytes PngHeaderWidth(Bytes b, unsigned width)
+{
+    PutBig32(&b, 16, width);
+    PutBig32(&b, 29, Crc32(&b[12], 17));
+    return b;
+}
+
+// The signature and header, then straight to the end chunk: a PNG without picture data.
+Bytes PngWithoutPixels(const Bytes &b)
+{
+    Bytes out(b.begin(), b.begin() + 33);
+    static const unsigned char end[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    out.insert(out.end(), end, end + 12);
+    return out;
+}
+
+Bytes SetByte(Bytes b, size_t at, unsigned char value)
+{
+    b[at] = value;
+    return b;
 }
 
 TEST(PhotoCorrupt, BadInputsAreRefusedWithAReason)
@@ -123,16 +163,42 @@ TEST(PhotoCorrupt, BadInputsAreRefusedWithAReason)
         Bytes bytes;
         const char *reason; // a fragment the error must hold
     };
+    // Plain words first, the decoding library's own after them.
     const Row rows[] = {
-        {"jpeg-half", Truncate(jpeg, jpeg.size() / 2), "JPEG"},
-        {"jpeg-header-only", Truncate(jpeg, 20), "JPEG"},
+        {"jpeg-half", Truncate(jpeg, jpeg.size() / 2),
+         "cannot decode JPEG: the file is cut short: the picture data ends before the picture is "
+         "complete (libjpeg: Premature end of JPEG file)"},
+        {"jpeg-header-only", Truncate(jpeg, 20), "JPEG: the file is cut short"},
+        {"jpeg-signature", SetByte(jpeg, 2, 0), "looks like a JPEG picture, but its first bytes"},
         {"jpeg-huge", HugeJpeg(jpeg), "megapixels"},
-        {"png-half", Truncate(png, png.size() / 2), "PNG"},
-        {"png-header-only", Truncate(png, 20), "PNG"},
-        {"png-bad-crc", BadPngCrc(png), "PNG"},
+        {"png-half", Truncate(png, png.size() / 2),
+         "PNG: the file is cut short (libpng: the file ends in the middle of a chunk)"},
+        {"png-header-only", Truncate(png, 20), "PNG: the file is cut short"},
+        {"png-bad-data", BadPngCrc(png),
+         "PNG: the compressed picture data is damaged (libpng: "
+         "IDAT: "},
+        {"png-bad-crc", BadPngChecksum(png),
+         "PNG: the file is damaged: a block's checksum does "
+         "not match its contents (libpng: IDAT: CRC error)"},
+        {"png-signature", SetByte(png, 0, 0x88),
+         "looks like a PNG picture, but its first bytes, which say what kind of file it is, "
+         "are damaged"},
+        {"png-text-mode-signature", SetByte(png, 4, 0x0A), "looks like a PNG picture"},
+        {"png-colour-type", PngHeaderByte(png, 9, 5),
+         "PNG: its header gives a colour type that no PNG has (libpng: Invalid color type in "
+         "IHDR; Invalid IHDR data)"},
+        {"png-bit-depth", PngHeaderByte(png, 8, 3), "its header gives a bit depth that no PNG has"},
+        {"png-depth-for-type", PngHeaderByte(png, 8, 4),
+         "its header gives a bit depth that its colour type cannot have"},
+        {"png-zero-width", PngHeaderWidth(png, 0), "its header says the picture is 0 pixels wide"},
+        {"png-no-pixels", PngWithoutPixels(png),
+         "PNG: the picture data is missing: the file ends before any pixels (libpng: IEND: out "
+         "of place)"},
         {"png-huge", HugePng(png), "megapixels"},
-        {"gif-half", Truncate(gif, gif.size() / 2), "GIF"},
-        {"gif-header-only", Truncate(gif, 13), "GIF"},
+        {"gif-half", Truncate(gif, gif.size() / 2), "GIF: the file is cut short"},
+        {"gif-header-only", Truncate(gif, 13),
+         "GIF: its header is cut short or damaged (giflib: No screen descriptor detected)"},
+        {"gif-signature", SetByte(gif, 4, '0'), "looks like a GIF picture"},
         {"gif-huge", HugeGif(gif), "megapixels"},
         {"webp-half", Truncate(webp, webp.size() / 2), "WebP"},
         {"webp-header-only", Truncate(webp, 16), "WebP"},

@@ -80,6 +80,26 @@ TEST(PhotoQuantise, PhotoStaysCloseInBothDepths)
     }
 }
 
+// A smooth gradient, red across, green down, blue falling along the diagonal: 256 colours
+// follow it within a few steps, and error diffusion over it only scatters a dot pattern (33.4 dB
+// with it; a plain median cut without dithering reaches 35.2 dB).
+TEST(PhotoQuantise, SmoothGradientIsNotDithered)
+{
+    PhotoImage expected = MakeImage(256, 256, [](int x, int y, unsigned char *rgb) {
+        rgb[0] = (unsigned char)x;
+        rgb[1] = (unsigned char)y;
+        rgb[2] = (unsigned char)(255 - (x + y) / 2);
+    });
+    std::string path = MakePicture("gradient.png", expected);
+    PhotoOptions options = Options(8);
+    std::vector<unsigned char> dib;
+    std::string error;
+    ASSERT_TRUE(PhotoMakeDib(path.c_str(), &options, &dib, nullptr, &error)) << error;
+    PhotoImage image;
+    ASSERT_TRUE(DibToImage(dib, &image));
+    EXPECT_GE(Psnr(expected, image), 35.2);
+}
+
 TEST(PhotoQuantise, SameInputGivesSameBytes)
 {
     PhotoImage picture = MakeImage(500, 375, FillPhotoLike);

@@ -101,7 +101,8 @@ std::string MakePicture(const std::string &name, const PhotoImage &image,
 }
 
 std::string MakeHeif(const std::string &name, const PhotoImage &image,
-                     const std::vector<unsigned char> *alpha, int orientation)
+                     const std::vector<unsigned char> *alpha, int orientation,
+                     const std::vector<unsigned char> *profile)
 {
     std::string path = FixturePath(name);
     heif_context *context = heif_context_alloc();
@@ -118,6 +119,9 @@ std::string MakeHeif(const std::string &name, const PhotoImage &image,
     if (status.code == heif_error_Ok)
         status =
             heif_image_add_plane(picture, heif_channel_interleaved, image.width, image.height, 8);
+    if (status.code == heif_error_Ok && profile)
+        status =
+            heif_image_set_raw_color_profile(picture, "prof", profile->data(), profile->size());
     if (status.code == heif_error_Ok) {
         int stride = 0;
         uint8_t *plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);

@@ -22,9 +22,10 @@ std::string MakePicture(const std::string &name, const PhotoImage &image,
                         const std::vector<unsigned char> *alpha = nullptr);
 // Writes image as HEIC with libheif's own encoder (ImageMagick writes neither alpha nor
 // orientation there): optional alpha, and an EXIF-style orientation 1..8 stored as rotation
-// and mirror properties. Returns the path.
+// and mirror properties, and an optional ICC profile. Returns the path.
 std::string MakeHeif(const std::string &name, const PhotoImage &image,
-                     const std::vector<unsigned char> *alpha = nullptr, int orientation = 1);
+                     const std::vector<unsigned char> *alpha = nullptr, int orientation = 1,
+                     const std::vector<unsigned char> *profile = nullptr);
 std::vector<unsigned char> ReadBytes(const std::string &path);
 void WriteBytes(const std::string &path, const std::vector<unsigned char> &bytes);
 
