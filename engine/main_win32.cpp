@@ -4,6 +4,7 @@
 
 #include "cmdline.h"
 #include "engine.h"
+#include "memory.h"
 #include "settings.h"
 #include "ui.h"
 
@@ -82,6 +83,7 @@ static void EngineRun(const char *tail)
     HWND window = nullptr;
     switch (CommandLineMode(line.letter)) {
     case ENGINE_MODE_SETTINGS:
+        MemoryExhaustedBox = 1;
         DialogBoxParamA(AppInstance, "Config", owner, ConfigDlg, 0);
         return;
     case ENGINE_MODE_PASSWORD:
