@@ -3,7 +3,7 @@
 
 #include "dib.h"
 #include "install.h"
-#include "memory.h"
+#include "allocation.h"
 #include "message.h"
 #include "payload.h"
 #include "render.h"

@@ -6,7 +6,7 @@
 #include <stdlib.h>
 
 #include "install.h"
-#include "memory.h"
+#include "allocation.h"
 #include "payload.h"
 #include "test_files.h"
 

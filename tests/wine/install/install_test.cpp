@@ -8,7 +8,7 @@
 #include "blob.h"
 #include "child_test.h"
 #include "install.h"
-#include "memory.h"
+#include "allocation.h"
 #include "message.h"
 #include "payload.h"
 #include "test_payload.h"

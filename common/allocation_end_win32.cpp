@@ -1,5 +1,5 @@
 // The end of a Windows program that ran out of memory.
-#include "memory.h"
+#include "allocation.h"
 
 #include <windows.h>
 #include "saver_running.h"
