@@ -263,8 +263,8 @@ def main():
     # back is confirmed again.
     for dll, functions in sorted(allowed.items()):
         for f in sorted(functions):
-            check((dll, f) in imported, "win95_imports.txt lists %s!%s, which no program imports" % (
-                dll, f))
+            check((dll, f) in imported,
+                  "win95_imports.txt lists %s!%s, which no program imports" % (dll, f))
     print("%d executables checked, %d problems" % (checked, len(failures)))
     sys.exit(1 if failures else 0)
 

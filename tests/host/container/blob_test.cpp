@@ -89,8 +89,9 @@ TEST(Blob, ExecutableLoaderRefusesWhatIsNotAnUnstampedImage)
         EXPECT_EQ(BlobLoadExecutableFile(&blob, path.c_str()), row.executable);
         EXPECT_EQ(blob.kind, row.executable ? BlobKind::Executable : BlobKind::End);
         EXPECT_EQ(blob.size, row.executable ? row.bytes.size() : 0u);
-        if (!row.executable)
+        if (!row.executable) {
             EXPECT_EQ(blob.data, nullptr);
+        }
         BlobFree(&blob);
         remove(path.c_str());
     }
