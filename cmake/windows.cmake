@@ -32,7 +32,6 @@ target_link_libraries(glimmer_winlink INTERFACE user32 gdi32 advapi32 comdlg32 k
 
 # The programs' own small C runtime. Built so that it never calls itself: GCC would otherwise
 # turn its copying loops into calls to memcpy and memset.
-file(GLOB RUNTIME_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/runtime/*.cpp)
 add_library(glimmer_runtime STATIC ${RUNTIME_SOURCES})
 target_link_libraries(glimmer_runtime PRIVATE glimmer_flags)
 target_compile_options(glimmer_runtime PRIVATE -ffreestanding -fno-builtin

@@ -1,15 +1,13 @@
 // Blob operations: making empty, freeing, deep copies, text, the subsystem-version patch and the
-// two loaders from disk.
+// executable loader the packer reads its images with.
 #include "blob.h"
 
 #include <string.h>
-#include "memory.h"
+#include "allocation.h"
 #include "platform.h"
 
 const char LONG_STUB_MESSAGE[] = "This program must be run under Win32\r\n$";
 const char SHORT_STUB_MESSAGE[] = "Must be run under Win32\r\n$";
-
-static const uint32_t BITMAP_FILE_HEADER_SIZE = 14;
 
 Blob *BlobInit(Blob *blob)
 {
@@ -97,7 +95,7 @@ static int ReadExactly(PlatformFile file, unsigned char *buffer, uint32_t count)
     return count == 0 || PlatformFileRead(file, buffer, count) == count;
 }
 
-// The first steps of both loaders: empty the blob, open the file and take its size.
+// The first steps of the loader: empty the blob, open the file and take its size.
 // Returns the open file, or nullptr when the path is empty or the file cannot be opened.
 static PlatformFile LoadOpen(Blob *blob, const char *path, uint32_t *size)
 {
@@ -110,30 +108,13 @@ static PlatformFile LoadOpen(Blob *blob, const char *path, uint32_t *size)
     return file;
 }
 
-// The last steps of both loaders: close the file, and empty the blob on failure.
+// The last steps of the loader: close the file, and empty the blob on failure.
 static int LoadClose(Blob *blob, PlatformFile file, int ok)
 {
     PlatformFileClose(file);
     if (!ok)
         BlobFree(blob);
     return ok;
-}
-
-int BlobLoadBitmapFile(Blob *blob, const char *path)
-{
-    uint32_t size = 0;
-    PlatformFile file = LoadOpen(blob, path, &size);
-    if (!file)
-        return 0;
-    int ok = 0;
-    unsigned char header[BITMAP_FILE_HEADER_SIZE];
-    if (size != 0 && size != PLATFORM_FILE_SIZE_ERROR && size >= BITMAP_FILE_HEADER_SIZE &&
-        ReadExactly(file, header, BITMAP_FILE_HEADER_SIZE) && header[0] == 'B' &&
-        header[1] == 'M') {
-        ok = BlobAllocate(blob, BlobKind::Dib, size - BITMAP_FILE_HEADER_SIZE) &&
-             ReadExactly(file, blob->data, blob->size);
-    }
-    return LoadClose(blob, file, ok);
 }
 
 int BlobLoadExecutableFile(Blob *blob, const char *path)

@@ -44,5 +44,6 @@ int BlobAllocate(Blob *blob, BlobKind kind, uint32_t size);
 const uint32_t BLOB_SIZE_LIMIT = 0xFFFFFFFFu; // bytes; no blob holds this many
 
 int BlobPatchSubsystemVersion(Blob *blob);
-int BlobLoadBitmapFile(Blob *blob, const char *path);
+// Loads an unstamped executable image (the long stub message at 80, at least
+// MIN_EXECUTABLE_SIZE bytes) as an Executable blob; 1, or 0 with the blob empty.
 int BlobLoadExecutableFile(Blob *blob, const char *path);

@@ -2,7 +2,7 @@
 #include "message.h"
 
 #include <string.h>
-#include "memory.h"
+#include "allocation.h"
 
 MessageSlot AppMessage;
 

@@ -65,21 +65,44 @@ static int ReadFail(Blob *blob)
     return PayloadFail();
 }
 
-int PayloadReadNext(Blob *blob)
+// Reads a record header and checks it against the file: a known kind, an end record of size
+// 0, and data that lies within the file. 1 with the kind and size; 0 closes the stream.
+static int ReadRecordHeader(uint16_t *kind, uint32_t *size)
 {
-    BlobFree(blob);
     if (!payloadStream)
         return 0;
     unsigned char header[RECORD_HEADER_SIZE];
     if (fread(header, 1, sizeof header, payloadStream) != sizeof header)
-        return ReadFail(blob);
-    uint16_t kind = ReadLe16(header);
-    uint32_t size = ReadLe32(header + 2);
-    if (kind > (uint16_t)BlobKind::Executable || (kind == 0 && size != 0))
-        return ReadFail(blob);
+        return PayloadFail();
+    *kind = ReadLe16(header);
+    *size = ReadLe32(header + 2);
+    if (*kind > (uint16_t)BlobKind::Executable || (*kind == 0 && *size != 0))
+        return PayloadFail();
     long position = ftell(payloadStream);
-    if (position < 0 || (uint64_t)position + size > payloadLength)
-        return ReadFail(blob); // the record runs past the end of the file
+    if (position < 0 || (uint64_t)position + *size > payloadLength)
+        return PayloadFail(); // the record runs past the end of the file
+    return 1;
+}
+
+int PayloadSkipKind(BlobKind kind)
+{
+    uint16_t found;
+    uint32_t size;
+    if (!ReadRecordHeader(&found, &size))
+        return 0;
+    // The size lies within the file, whose length came from ftell: it fits in a long.
+    if (found != (uint16_t)kind || fseek(payloadStream, (long)size, SEEK_CUR) != 0)
+        return PayloadFail();
+    return 1;
+}
+
+int PayloadReadNext(Blob *blob)
+{
+    BlobFree(blob);
+    uint16_t kind;
+    uint32_t size;
+    if (!ReadRecordHeader(&kind, &size))
+        return 0;
     if (!BlobAllocate(blob, (BlobKind)kind, size))
         return ReadFail(blob);
     if (size != 0 && fread(blob->data, 1, size, payloadStream) != size)

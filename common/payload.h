@@ -16,6 +16,9 @@ int PayloadReadNext(Blob *blob);
 // PayloadReadNext, then requires the kind. A record of another kind is consumed, the blob
 // emptied and the stream left open.
 int PayloadReadKind(Blob *blob, BlobKind kind);
+// Reads the next record's header and moves past its data without reading it: 1 when the
+// record is of the given kind and lies within the file. A failure closes the stream.
+int PayloadSkipKind(BlobKind kind);
 void PayloadClose();
 // 1 while a payload stream is open.
 int PayloadIsOpen();

@@ -19,5 +19,11 @@ uint32_t PlatformFileSize(PlatformFile file);        // PLATFORM_FILE_SIZE_ERROR
 uint32_t PlatformFileRead(PlatformFile file, void *buffer, uint32_t count); // bytes read
 void PlatformFileClose(PlatformFile file);
 
+// The installer's file operations (platform_files_*.cpp).
 // Deletes a file; 1 when it was deleted.
 int PlatformFileDelete(const char *path);
+// 1 when something of that name exists (a file, a folder, one that cannot be read), else 0.
+int PlatformFileExists(const char *path);
+// Gives a file a new name in the same directory; the new name must not exist yet. 1 when
+// renamed.
+int PlatformFileRename(const char *from, const char *to);

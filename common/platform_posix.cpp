@@ -50,8 +50,3 @@ void PlatformFileClose(PlatformFile file)
 {
     fclose((FILE *)file);
 }
-
-int PlatformFileDelete(const char *path)
-{
-    return unlink(path) == 0;
-}

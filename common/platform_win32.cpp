@@ -54,8 +54,3 @@ void PlatformFileClose(PlatformFile file)
 {
     CloseHandle((HANDLE)file);
 }
-
-int PlatformFileDelete(const char *path)
-{
-    return DeleteFileA(path) != 0;
-}

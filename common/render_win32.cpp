@@ -8,7 +8,7 @@
 
 #include <string.h>
 #include "dib.h"
-#include "memory.h"
+#include "allocation.h"
 
 HPALETTE CurrentPalette = nullptr;
 int CurrentPaletteIsSharedCube = 0;
@@ -197,23 +197,23 @@ HBITMAP DibToBitmap(const Blob *blob, HDC dc, int intensity, int mode)
 
 void DibDraw(const Blob *blob, HDC dc, int x, int y, int w, int h, int intensity, int mode)
 {
-    HPALETTE previous;
-    HBITMAP bitmap = DibBitmapMake(blob, dc, intensity, mode, &previous);
+    HPALETTE replacedPalette;
+    HBITMAP bitmap = DibBitmapMake(blob, dc, intensity, mode, &replacedPalette);
     if (bitmap == nullptr) {
-        PaletteHandBack(dc, previous);
+        PaletteHandBack(dc, replacedPalette);
         return;
     }
     HDC memory = CreateCompatibleDC(dc);
     BITMAP size;
     if (memory != nullptr && GetObjectA(bitmap, sizeof size, &size) != 0) {
-        HGDIOBJ previous = SelectObject(memory, bitmap);
+        HGDIOBJ replacedBitmap = SelectObject(memory, bitmap);
         SetStretchBltMode(dc, COLORONCOLOR);
         StretchBlt(dc, x, y, w + 1, h + 1, memory, 0, 0, size.bmWidth, size.bmHeight,
                    intensity != 0 ? SRCCOPY : BLACKNESS);
-        SelectObject(memory, previous);
+        SelectObject(memory, replacedBitmap);
     }
     if (memory != nullptr)
         DeleteDC(memory);
     DeleteObject(bitmap);
-    PaletteHandBack(dc, previous);
+    PaletteHandBack(dc, replacedPalette);
 }

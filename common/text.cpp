@@ -14,23 +14,45 @@ int IsBlank(char c)
     return c != '\0' && (signed char)c <= 32;
 }
 
-int TrimTrailingBlanks(char *text)
+int IsFieldBlank(char c)
+{
+    return c != '\0' && (unsigned char)c <= 32;
+}
+
+// Trims trailing characters for which blank() is non-zero; as TrimTrailingBlanks.
+static int TrimTrailing(char *text, int (*blank)(char))
 {
     int last = (int)strlen(text) - 1;
-    while (last >= 0 && IsBlank(text[last]))
+    while (last >= 0 && blank(text[last]))
         text[last--] = '\0';
     return last;
 }
 
-int TrimBlanks(char *text)
+// Trims leading and trailing characters for which blank() is non-zero; as TrimBlanks.
+static int TrimBoth(char *text, int (*blank)(char))
 {
-    if (IsBlank(text[0])) {
+    if (blank(text[0])) {
         char *first = text;
-        while (IsBlank(*first))
+        while (blank(*first))
             ++first;
         memmove(text, first, strlen(first) + 1);
     }
-    return TrimTrailingBlanks(text);
+    return TrimTrailing(text, blank);
+}
+
+int TrimTrailingBlanks(char *text)
+{
+    return TrimTrailing(text, IsBlank);
+}
+
+int TrimBlanks(char *text)
+{
+    return TrimBoth(text, IsBlank);
+}
+
+int TrimFieldBlanks(char *text)
+{
+    return TrimBoth(text, IsFieldBlank);
 }
 
 int TextAppend(char *buffer, size_t capacity, size_t *length, const char *text, size_t count)

@@ -12,12 +12,18 @@ extern const char SETTINGS_KEY_PREFIX[]; // "Software\Halvorne\Vistamo"
 extern const char FALLBACK_SAVER_NAME[]; // "Vistamo 1"
 
 // A character other than NUL whose code, read as a signed 8-bit number, is at most 32: the
-// control characters, the space and every byte from 0x80 up.
+// control characters, the space and every byte from 0x80 up. The rule of the command line and
+// the options text; dialog fields use IsFieldBlank.
 int IsBlank(char c);
 // Overwrites trailing blanks with NUL; the index of the last remaining character, -1 if none.
 int TrimTrailingBlanks(char *text);
 // Removes leading and trailing blanks in place; returns as TrimTrailingBlanks.
 int TrimBlanks(char *text);
+// A blank of text the user typed into a dialog field: the control characters and the space
+// (codes 1 to 32). A byte from 0x80 up is a letter of the code page there, never a blank.
+int IsFieldBlank(char c);
+// Removes leading and trailing field blanks in place; returns as TrimTrailingBlanks.
+int TrimFieldBlanks(char *text);
 // Appends count characters of text to buffer, whose text is *length characters long, when they
 // and the terminating NUL fit in capacity characters: 1 and *length moved on, or 0 with the
 // buffer unchanged. A cut path or command line could name something else, so nothing is

@@ -41,7 +41,7 @@ void GetDlgItemTextTrimmed(HWND dialog, int id, char *buffer, int capacity)
     if (GetDlgItemTextA(dialog, id, buffer, capacity) == 0)
         buffer[0] = '\0';
     buffer[capacity - 1] = '\0';
-    TrimBlanks(buffer);
+    TrimFieldBlanks(buffer);
 }
 
 void GetModuleDirectory(char *buffer)

@@ -1,18 +1,11 @@
-// The engine's entry: process-wide values, the window class, the command-line modes and the
-// message loop.
+// The engine's entry: the window class, the command-line modes and the message loop.
 #include <windows.h>
 
 #include "cmdline.h"
 #include "engine.h"
+#include "allocation.h"
 #include "settings.h"
 #include "ui.h"
-
-HINSTANCE AppInstance;
-int fullScreen;
-int launchArmed;
-char address[ADDRESS_CAPACITY];
-// Constant-initialised, so the defaults hold before any code of the program runs.
-SaverSettings Settings = {INTENSITY_DEFAULT, FADE_TIME_DEFAULT, SUSTAIN_DEFAULT};
 
 static const char MAIN_CLASS[] = "MainClass";
 
@@ -40,14 +33,14 @@ static HWND PreviewCreate(HWND parent)
 {
     RECT client = {};
     GetClientRect(parent, &client);
-    fullScreen = 0;
+    engineFullScreen = 0;
     return CreateWindowExA(0, MAIN_CLASS, "", WS_CHILD, 0, 0, client.right, client.bottom, parent,
                            nullptr, AppInstance, nullptr);
 }
 
 static HWND SaverCreate()
 {
-    fullScreen = 1; // read by the window procedure while it handles WM_CREATE
+    engineFullScreen = 1; // read by the window procedure while it handles WM_CREATE
     return CreateWindowExA(WS_EX_TOPMOST, MAIN_CLASS, "", WS_POPUP, 0, 0,
                            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
                            nullptr, AppInstance, nullptr);
@@ -64,8 +57,8 @@ static void SlideshowRun(HWND window)
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    if (launchArmed && fullScreen && address[0] != '\0')
-        VisitOnline(address);
+    if (engineLaunchArmed && engineFullScreen && engineAddress[0] != '\0')
+        VisitOnline(engineAddress);
 }
 
 // Runs the mode the command line asks for.
@@ -82,6 +75,7 @@ static void EngineRun(const char *tail)
     HWND window = nullptr;
     switch (CommandLineMode(line.letter)) {
     case ENGINE_MODE_SETTINGS:
+        MemoryExhaustedBox = 1;
         DialogBoxParamA(AppInstance, "Config", owner, ConfigDlg, 0);
         return;
     case ENGINE_MODE_PASSWORD:

@@ -18,12 +18,12 @@ extern SlideshowState Slideshow;
 
 // Pictures read from the payload at window creation. Zero-initialised, which is the empty Blob.
 // The slides are freed in WM_DESTROY; the logo only by SlideshowRelease at program end.
-extern Blob logo;
-extern Blob slides[SLIDE_SLOTS];
+extern Blob engineLogo;
+extern Blob engineSlides[SLIDE_SLOTS];
 
-// Taken from the options record at window creation (the address goes to the engine's address).
-extern int32_t bannerOn;
-extern char launchKey;
+// Taken from the options record at window creation (the address goes to engineAddress).
+extern int32_t engineBannerOn;
+extern char engineLaunchKey;
 
 // The file whose payload the window reads; nullptr (the default) for the program's own file.
 extern const char *SlideshowPayloadPath;

@@ -11,13 +11,13 @@
 #include "settings.h"
 
 SlideshowState Slideshow;
-Blob logo;
-Blob slides[SLIDE_SLOTS];
-int32_t bannerOn;
-char launchKey;
+Blob engineLogo;
+Blob engineSlides[SLIDE_SLOTS];
+int32_t engineBannerOn;
+char engineLaunchKey;
 const char *SlideshowPayloadPath = nullptr;
 
-static_assert(sizeof address == sizeof(SaverOptions::address), "one address size throughout");
+static_assert(sizeof engineAddress == sizeof(SaverOptions::address), "one address size throughout");
 
 void DrawScreenPicture(HWND window, HDC dc, const Blob *picture, int x, int y, int intensity,
                        int slide)
@@ -30,7 +30,7 @@ void DrawScreenPicture(HWND window, HDC dc, const Blob *picture, int x, int y, i
     int ch = client.bottom - 1;
     int mode = PALETTE_DEFAULT;
     if (slide)
-        mode = fullScreen ? PALETTE_OWN : PALETTE_COLOR_CUBE;
+        mode = engineFullScreen ? PALETTE_OWN : PALETTE_COLOR_CUBE;
     // The picture covers the screen pixels from x to x + width - 1; both ends are mapped into the
     // window and DibDraw covers the distance between them plus one. Full-screen that is the
     // picture's own size, drawn pixel for pixel, and the preview shrinks it the same way.
@@ -62,9 +62,9 @@ void DrawBanner(HWND window, HDC dc)
 
 void SlideshowRelease()
 {
-    BlobFree(&logo);
+    BlobFree(&engineLogo);
     for (int i = 0; i < SLIDE_SLOTS; i++)
-        BlobFree(&slides[i]);
+        BlobFree(&engineSlides[i]);
 }
 
 // Reads options, logo and up to SLIDE_SLOTS slides. 1 when at least one slide came with them
@@ -74,17 +74,17 @@ static int SlideshowLoad()
     Blob options;
     BlobInit(&options);
     int loaded = PayloadOpen(SlideshowPayloadPath) && PayloadReadKind(&options, BlobKind::Text) &&
-                 PayloadReadKind(&logo, BlobKind::Dib);
+                 PayloadReadKind(&engineLogo, BlobKind::Dib);
     if (loaded) {
         SaverOptions parsed;
         OptionsParse(BlobText(&options), &parsed);
-        bannerOn = parsed.bannerOn;
-        launchKey = parsed.launchKey;
-        memcpy(address, parsed.address, sizeof address);
+        engineBannerOn = parsed.bannerOn;
+        engineLaunchKey = parsed.launchKey;
+        memcpy(engineAddress, parsed.address, sizeof engineAddress);
     }
     FadeState *fade = &Slideshow.fade;
     while (loaded && fade->slideCount < SLIDE_SLOTS) {
-        Blob *slot = &slides[fade->slideCount];
+        Blob *slot = &engineSlides[fade->slideCount];
         if (!PayloadReadNext(slot) || (slot->kind != BlobKind::Dib && slot->kind != BlobKind::End))
             loaded = 0;
         else if (slot->kind == BlobKind::End)
@@ -111,13 +111,13 @@ static LRESULT SlideshowEnd(HWND window)
 
 static LRESULT SlideshowOnCreate(HWND window)
 {
-    if (fullScreen)
+    if (engineFullScreen)
         ShowCursor(FALSE);
     Slideshow.ending = 0;
-    launchKey = 0;
-    address[0] = '\0';
-    bannerOn = 0;
-    launchArmed = 0;
+    engineLaunchKey = 0;
+    engineAddress[0] = '\0';
+    engineBannerOn = 0;
+    engineLaunchArmed = 0;
     GetCursorPos(&Slideshow.startCursor);
     RandomNumber(&Random, 0, GetTickCount());
     Slideshow.logoVisible = 1;
@@ -133,7 +133,7 @@ static LRESULT SlideshowOnCreate(HWND window)
         return SlideshowEnd(window);
     // Only a show that has its pictures tells Windows that a saver runs: a failed load never
     // turns off Ctrl+Alt+Del and Alt+Tab, not even for a moment.
-    if (fullScreen)
+    if (engineFullScreen)
         SaverRunningSet(1);
     return 0;
 }
@@ -142,12 +142,12 @@ static LRESULT SlideshowOnDestroy(HWND window)
 {
     KillTimer(window, FADE_TIMER);
     KillTimer(window, LOGO_TIMER);
-    if (fullScreen) {
+    if (engineFullScreen) {
         ShowCursor(TRUE);
         SaverRunningSet(0);
     }
     for (int i = 0; i < SLIDE_SLOTS; i++)
-        BlobFree(&slides[i]);
+        BlobFree(&engineSlides[i]);
     PostQuitMessage(0);
     return 0;
 }
@@ -157,17 +157,17 @@ static LRESULT SlideshowOnDestroy(HWND window)
 static void SlideshowChangeSlide(HWND window, HDC dc, int previousSlide)
 {
     if (previousSlide >= 0)
-        DrawScreenPicture(window, dc, &slides[previousSlide], Slideshow.slideX, Slideshow.slideY, 0,
-                          1);
+        DrawScreenPicture(window, dc, &engineSlides[previousSlide], Slideshow.slideX,
+                          Slideshow.slideY, 0, 1);
     int screenW = GetSystemMetrics(SM_CXSCREEN);
     int screenH = GetSystemMetrics(SM_CYSCREEN);
-    int logoX = screenW - DibWidth(&logo);
-    int logoY = screenH - DibHeight(&logo);
-    DrawScreenPicture(window, dc, &logo, logoX, logoY,
+    int logoX = screenW - DibWidth(&engineLogo);
+    int logoY = screenH - DibHeight(&engineLogo);
+    DrawScreenPicture(window, dc, &engineLogo, logoX, logoY,
                       Slideshow.logoVisible ? Settings.intensity : 0, 0);
-    if (bannerOn)
+    if (engineBannerOn)
         DrawBanner(window, dc);
-    const Blob *slide = &slides[Slideshow.fade.currentSlide];
+    const Blob *slide = &engineSlides[Slideshow.fade.currentSlide];
     PlaceSlide(&Random, screenW, screenH, DibWidth(slide), DibHeight(slide), logoX, logoY,
                Slideshow.logoVisible, &Slideshow.slideX, &Slideshow.slideY);
 }
@@ -183,7 +183,7 @@ static LRESULT SlideshowOnFadeTimer(HWND window)
     if (tick.changeSlide)
         SlideshowChangeSlide(window, dc, tick.previousSlide);
     else
-        DrawScreenPicture(window, dc, &slides[Slideshow.fade.currentSlide], Slideshow.slideX,
+        DrawScreenPicture(window, dc, &engineSlides[Slideshow.fade.currentSlide], Slideshow.slideX,
                           Slideshow.slideY, tick.intensity, 1);
     UINT_PTR timer = SetTimer(window, FADE_TIMER, (UINT)tick.delay, nullptr);
     ReleaseDC(window, dc);
@@ -207,8 +207,9 @@ static LRESULT SlideshowOnTimer(HWND window, WPARAM id)
 // Any key ends the saver; the launch key also arms the launch, full-screen and with an address.
 static LRESULT SlideshowOnKeyDown(HWND window, WPARAM key)
 {
-    if (fullScreen && address[0] != '\0' && key == (WPARAM)(LONG_PTR)(signed char)launchKey)
-        launchArmed = 1;
+    if (engineFullScreen && engineAddress[0] != '\0' &&
+        key == (WPARAM)(LONG_PTR)(signed char)engineLaunchKey)
+        engineLaunchArmed = 1;
     return SlideshowEnd(window);
 }
 
@@ -216,7 +217,8 @@ static LRESULT SlideshowOnMouseMove(HWND window, LPARAM position)
 {
     int x = LOWORD(position);
     int y = HIWORD(position);
-    if (fullScreen && PointerLeftTolerance(Slideshow.startCursor.x, Slideshow.startCursor.y, x, y))
+    if (engineFullScreen &&
+        PointerLeftTolerance(Slideshow.startCursor.x, Slideshow.startCursor.y, x, y))
         return SlideshowEnd(window);
     return 0;
 }
@@ -228,7 +230,7 @@ static LRESULT SlideshowOnMouseMove(HWND window, LPARAM position)
 // after a destruction, and ends a saver that was only hidden.
 static LRESULT SlideshowOnActivate(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    if (fullScreen && LOWORD(wParam) == WA_INACTIVE && !Slideshow.ending) {
+    if (engineFullScreen && LOWORD(wParam) == WA_INACTIVE && !Slideshow.ending) {
         if (IsWindowVisible(window))
             return SlideshowEnd(window);
         PostMessageA(window, WM_CLOSE, 0, 0);

@@ -1,5 +1,5 @@
 // Writing the saver file: the engine image and the records behind it, copied one at a time
-// from the installer's payload through one Blob.
+// from the installer's payload through one Blob under a temporary name, then renamed into place.
 #include "install.h"
 
 #include <stdio.h>
@@ -8,6 +8,7 @@
 #include "message.h"
 #include "payload.h"
 #include "platform.h"
+#include "text.h"
 
 const char *InstallPayloadPath = nullptr;
 
@@ -86,7 +87,17 @@ static int CopyPayload(Blob *blob, FILE *out, const char *saverPath)
 
 int InstallWriteSaver(const char *saverPath, const char *name)
 {
-    FILE *out = fopen(saverPath, "wb");
+    char temporary[PATH_CAPACITY];
+    if (!SaverTemporaryPath(temporary, saverPath)) {
+        SetMessage(&AppMessage, CANT_CREATE, saverPath, SeverityError);
+        return 0;
+    }
+    if (!SaverTemporaryRemove(temporary)) {
+        // Another program's file, or one in use: it is never overwritten.
+        SetMessage(&AppMessage, CANT_CREATE, temporary, SeverityError);
+        return 0;
+    }
+    FILE *out = fopen(temporary, "wb");
     if (!out) {
         SetMessage(&AppMessage, CANT_CREATE, saverPath, SeverityError);
         return 0;
@@ -99,10 +110,15 @@ int InstallWriteSaver(const char *saverPath, const char *name)
     int closed = fclose(out) == 0;
     BlobFree(&blob);
     if (!copied || !closed) {
-        // A saver cut short would be listed in the Display control panel, run blank, and make
-        // the next install report that it is already installed.
-        PlatformFileDelete(saverPath);
+        PlatformFileDelete(temporary);
         return copied ? WriteFailed(saverPath) : 0;
+    }
+    // Only a complete saver gets the name the Display control panel lists and the next install
+    // finds: one cut short would run blank and block that install.
+    if (!PlatformFileRename(temporary, saverPath)) {
+        PlatformFileDelete(temporary);
+        SetMessage(&AppMessage, CANT_CREATE, saverPath, SeverityError);
+        return 0;
     }
     SetMessage(&AppMessage, INSTALLED, name, SeverityInformation);
     SetMessageCaption(&AppMessage, "Success");

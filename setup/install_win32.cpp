@@ -78,7 +78,12 @@ void InstallSaver(const char *name)
 void UninstallSaver(const char *name)
 {
     char path[PATH_CAPACITY];
-    SaverFileKind kind = GetSaverPath(path, name) ? SaverFileInspect(path) : SAVER_FILE_UNREADABLE;
+    char temporary[PATH_CAPACITY];
+    int named = GetSaverPath(path, name);
+    // What an interrupted install left goes whatever becomes of the saver file itself.
+    if (named && SaverTemporaryPath(temporary, path))
+        SaverTemporaryRemove(temporary);
+    SaverFileKind kind = named ? SaverFileInspect(path) : SAVER_FILE_UNREADABLE;
     if (kind == SAVER_FILE_FOREIGN) {
         // A name the rule accepts can be that of one of Windows' own savers.
         SetMessage(&AppMessage, NOT_OURS, name, SeverityWarning);

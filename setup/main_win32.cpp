@@ -3,6 +3,7 @@
 
 #include "dib.h"
 #include "install.h"
+#include "allocation.h"
 #include "message.h"
 #include "payload.h"
 #include "render.h"
@@ -150,6 +151,7 @@ extern "C" __declspec(dllexport) INT_PTR CALLBACK
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    MemoryExhaustedBox = 1;
     DialogBrush = CreateDialogBrush();
     if (MainGraphicRegister(instance))
         DialogBoxParamA(instance, "Main", nullptr, MainDlg, 0);

@@ -1,4 +1,5 @@
-// Where a saver file lives: the system directory, its name and ".scr".
+// Where a saver file lives: the system directory, its name and ".scr"; and the temporary name
+// it is written under.
 #include "install.h"
 
 #include <string.h>
@@ -19,4 +20,15 @@ int SaverPathFromDirectory(char *destination, const char *directory, const char 
         fits = TextAppend(destination, PATH_CAPACITY, &length, "\\", 1);
     return fits && TextAppend(destination, PATH_CAPACITY, &length, name, strlen(name)) &&
            TextAppend(destination, PATH_CAPACITY, &length, ".scr", 4);
+}
+
+int SaverTemporaryPath(char *destination, const char *saverPath)
+{
+    size_t length = strlen(saverPath);
+    destination[0] = '\0';
+    if (length < 4 || length >= (size_t)PATH_CAPACITY || memcmp(saverPath + length - 4, ".scr", 4))
+        return 0;
+    memcpy(destination, saverPath, length - 4);
+    memcpy(destination + length - 4, SAVER_TEMPORARY_EXTENSION, 5);
+    return 1;
 }

@@ -112,7 +112,7 @@ static void BenchPicture(HWND window, HDC dc, const char *name, const Blob *pict
 {
     int w = DibWidth(picture), h = DibHeight(picture);
     int mode = slide ? PALETTE_OWN : PALETTE_DEFAULT; // as DrawScreenPicture chooses full-screen
-    fullScreen = 1;
+    engineFullScreen = 1;
     printf("%s (%d x %d, %d-bit), median / minimum in microseconds:\n", name, w, h,
            picture->data[14]);
     for (int intensity : {FULL_INTENSITY, 128}) {
@@ -217,7 +217,7 @@ static void BenchLoad(HWND window, const Blob *logoPicture, const Blob *slide, i
         return;
     }
     SlideshowPayloadPath = path;
-    fullScreen = 0;
+    engineFullScreen = 0;
     int loaded = 0;
     // The window procedure's own WM_CREATE and WM_DESTROY, called on a stand-in window.
     Figures create = Measure(iterations, [&] {

@@ -46,30 +46,102 @@ inline int ChildReportTests(const std::string &report)
     return tests ? atoi(tests + 8) : -1;
 }
 
-// Starts program (any path that names it, a short one included) with the disabled tests
-// enabled and the filter, waits for it up to timeoutMs and reports how it ended.
-inline ChildRun ChildRunFiltered(const std::string &program, const std::string &filter,
-                                 DWORD timeoutMs = 60000)
+inline std::string ChildReportPath()
 {
-    std::string report = ChildTempPath("glimmer-child-report.xml");
+    return ChildTempPath("glimmer-child-report.xml");
+}
+
+// Starts program (any path that names it, a short one included) with the disabled tests
+// enabled and the filter, and returns at once: 1 with the process, 0 when it did not start.
+inline int ChildStartFiltered(const std::string &program, const std::string &filter,
+                              PROCESS_INFORMATION *process)
+{
+    std::string report = ChildReportPath();
     DeleteFileA(report.c_str());
     std::string command = "\"" + program +
                           "\" --gtest_also_run_disabled_tests --gtest_filter=" + filter +
                           " --gtest_output=xml:" + report;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
+    *process = {};
+    return CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                          &startup, process) != 0;
+}
+
+// Waits up to timeoutMs for a child ChildStartFiltered started and reports how it ended.
+inline ChildRun ChildFinish(PROCESS_INFORMATION *process, DWORD timeoutMs = 60000)
+{
     ChildRun run = {STILL_ACTIVE, -1};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return run;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, STILL_ACTIVE);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (WaitForSingleObject(process->hProcess, timeoutMs) != WAIT_OBJECT_0)
+        TerminateProcess(process->hProcess, STILL_ACTIVE);
+    WaitForSingleObject(process->hProcess, INFINITE);
+    GetExitCodeProcess(process->hProcess, &run.exitCode);
+    CloseHandle(process->hThread);
+    CloseHandle(process->hProcess);
+    std::string report = ChildReportPath();
     run.testsRun = ChildReportTests(report);
     DeleteFileA(report.c_str());
     return run;
+}
+
+// Starts program with the disabled tests enabled and the filter, waits for it up to timeoutMs
+// and reports how it ended.
+inline ChildRun ChildRunFiltered(const std::string &program, const std::string &filter,
+                                 DWORD timeoutMs = 60000)
+{
+    PROCESS_INFORMATION process;
+    if (!ChildStartFiltered(program, filter, &process))
+        return {STILL_ACTIVE, -1};
+    return ChildFinish(&process, timeoutMs);
+}
+
+// A message box the process shows (a top-level dialog of its threads), and its caption and
+// text, waited for up to timeoutMs.
+struct ChildBox {
+    HWND window; // nullptr when none appeared
+    std::string caption;
+    std::string text; // the longest static text, which is the message
+};
+
+inline BOOL CALLBACK ChildBoxFind(HWND window, LPARAM found)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    char name[16];
+    HWND *result = (HWND *)found;
+    if (processId == (DWORD)(ULONG_PTR)*result && IsWindowVisible(window) &&
+        GetClassNameA(window, name, sizeof name) && strcmp(name, "#32770") == 0) {
+        *result = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+inline BOOL CALLBACK ChildBoxLongestText(HWND control, LPARAM longest)
+{
+    char text[512];
+    GetWindowTextA(control, text, sizeof text);
+    std::string *best = (std::string *)longest;
+    if (strlen(text) > best->size())
+        *best = text;
+    return TRUE;
+}
+
+inline ChildBox ChildWaitForBox(DWORD processId, DWORD timeoutMs)
+{
+    ChildBox box = {nullptr, "", ""};
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        HWND found = (HWND)(ULONG_PTR)processId;
+        if (!EnumWindows(ChildBoxFind, (LPARAM)&found) && found != (HWND)(ULONG_PTR)processId) {
+            Sleep(200); // let the box finish laying out its text
+            box.window = found;
+            char caption[256];
+            GetWindowTextA(found, caption, sizeof caption);
+            box.caption = caption;
+            EnumChildWindows(found, ChildBoxLongestText, (LPARAM)&box.text);
+            return box;
+        }
+        Sleep(50);
+    }
+    return box;
 }

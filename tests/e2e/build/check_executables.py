@@ -2,13 +2,17 @@
 """Static checks of every Windows executable the build makes, i686 and x86_64: the DOS header
 of 4 paragraphs with e_lfanew 256, the stub code and its message at 80 (the long message, or the
 short one and a payload offset in a packed installer), a PE image objdump still parses, the
-engine's subsystem version 3.10, MainDlg exported by name from setup, and for the i686 programs
-that a Windows 95 PC runs: imports only from the DLLs and functions that Windows 95 offers
-(win95_imports.txt), no TLS directory, and no instruction that an 80386 lacks, in each program
-and in the engine image an installer carries in its payload.
+engine's subsystem version 3.10 and the setup image's at most 4.0, MainDlg exported by name from
+setup, the section table as the PE format requires it (raw sizes and raw offsets multiples of
+the file alignment, raw data within the file, virtual addresses aligned to the section
+alignment), and for the i686 programs that a Windows 95 PC runs: imports only from the DLLs and
+functions that Windows 95 offers (win95_imports.txt), no TLS directory, and no instruction that
+an 80386 lacks. The engine image an installer carries in its payload gets the same checks.
 
     check_executables.py WIN32_BUILD [WIN64_BUILD]
     check_executables.py --scan FILE...     only the instruction scan; exit 1 on a finding
+    check_executables.py --pe-faults FILE   the section-table and subsystem checks find each
+                                            fault planted in copies of FILE; exit 1 if not
 """
 import glob
 import os
@@ -50,6 +54,7 @@ def allowed_imports():
             dll = line[1:-1].upper()
             allowed[dll] = set()
         else:
+            check(line not in allowed[dll], "win95_imports.txt lists %s!%s twice" % (dll, line))
             allowed[dll].add(line)
     return allowed
 
@@ -73,6 +78,87 @@ def imports_and_exports(objdump, path):
         elif not line.strip():
             dll = None if section == "imports" else dll
     return text, imports, exports
+
+
+def pe_problems(data, limit=None, setup=False):
+    """What is wrong with the PE headers of an image: its section table against the file and
+    section alignments and against the file's first `limit` bytes (the whole file by default),
+    and for the setup image a subsystem version above 4.0."""
+    limit = len(data) if limit is None else limit
+    problems = []
+    if len(data) < 64 or data[:2] != b"MZ":
+        return ["no MZ header"]
+    pe = struct.unpack_from("<I", data, 60)[0]
+    if pe + 24 > len(data) or data[pe:pe + 4] != b"PE\0\0":
+        return ["no PE signature"]
+    sections, optional_size = struct.unpack_from("<H", data, pe + 6)[0], \
+        struct.unpack_from("<H", data, pe + 20)[0]
+    optional = pe + 24
+    section_alignment, file_alignment = struct.unpack_from("<II", data, optional + 32)
+    major, minor = struct.unpack_from("<HH", data, optional + 48)
+    if setup and (major, minor) > (4, 0):
+        problems.append("subsystem version %d.%d is above 4.0" % (major, minor))
+    table = optional + optional_size
+    if table + 40 * sections > len(data):
+        return problems + ["section table runs past the end of the file"]
+    for i in range(sections):
+        entry = table + 40 * i
+        name = data[entry:entry + 8].rstrip(b"\0").decode("latin-1")
+        address, raw_size, raw_offset = struct.unpack_from("<III", data, entry + 12)
+        if raw_size % file_alignment:
+            problems.append("section %s: raw size 0x%x is not a multiple of the file alignment "
+                            "0x%x" % (name, raw_size, file_alignment))
+        if raw_offset % file_alignment:
+            problems.append("section %s: raw data at 0x%x is not aligned to 0x%x" % (
+                name, raw_offset, file_alignment))
+        if raw_size and raw_offset + raw_size > limit:
+            problems.append("section %s: raw data 0x%x to 0x%x lies outside the file of 0x%x "
+                            "bytes" % (name, raw_offset, raw_offset + raw_size, limit))
+        if address % section_alignment:
+            problems.append("section %s: virtual address 0x%x is not aligned to the section "
+                            "alignment 0x%x" % (name, address, section_alignment))
+    return problems
+
+
+def check_pe(data, name, limit=None, setup=False):
+    for problem in pe_problems(data, limit, setup):
+        check(False, name + ": " + problem)
+
+
+def pe_faults(path):
+    """Plants each fault the PE checks look for in a copy of the image and checks that it is
+    found, and that the image itself passes."""
+    data = open(path, "rb").read()
+    check(pe_problems(data, setup=True) == [], path + ": passes as it is")
+    pe = struct.unpack_from("<I", data, 60)[0]
+    table = pe + 24 + struct.unpack_from("<H", data, pe + 20)[0]
+    last = table + 40 * (struct.unpack_from("<H", data, pe + 6)[0] - 1)
+
+    def planted(offset, fmt, value):
+        copy = bytearray(data)
+        struct.pack_into(fmt, copy, offset, value)
+        return bytes(copy)
+
+    raw_size, raw_offset = struct.unpack_from("<II", data, last + 16)
+    rows = [
+        ("raw size off the file alignment", planted(last + 16, "<I", raw_size - 0x38),
+         "is not a multiple of the file alignment"),
+        ("raw data beyond the end", planted(last + 20, "<I", len(data)),
+         "lies outside the file"),
+        ("raw offset off the file alignment", planted(last + 20, "<I", raw_offset + 8),
+         "is not aligned to"),
+        ("virtual address off the section alignment",
+         planted(last + 12, "<I", struct.unpack_from("<I", data, last + 12)[0] + 0x100),
+         "is not aligned to the section alignment"),
+        ("subsystem 4.10", planted(pe + 24 + 50, "<H", 10), "subsystem version 4.10 is above 4.0"),
+        ("subsystem 5", planted(pe + 24 + 48, "<H", 5), "is above 4.0"),
+    ]
+    for what, copy, message in rows:
+        found = pe_problems(copy, setup=True)
+        check(any(message in problem for problem in found), "%s: %s found as %s" % (
+            path, what, found))
+    print("%d planted faults tried, %d not found" % (len(rows), len(failures)))
+    sys.exit(1 if failures else 0)
 
 
 def post_386_instructions(path):
@@ -121,6 +207,9 @@ def check_file(path, objdump, win32, allowed):
         check((major, minor) == (3, 10), name + ": subsystem version 3.10, not %d.%d" % (major, minor))
     if base.startswith("setup"):
         check("MainDlg" in exports, name + ": MainDlg exported by name (%s)" % exports)
+    # A packed installer's image ends where its payload begins.
+    image_end = struct.unpack_from("<I", data, 106)[0] if packed else len(data)
+    check_pe(data, name, image_end, setup=base.startswith("setup"))
     if win32:
         check(not re.search(r"Entry 9 [0-9a-f]*[1-9a-f][0-9a-f]* ", text),
               name + ": no TLS directory")
@@ -129,6 +218,7 @@ def check_file(path, objdump, win32, allowed):
         if packed:
             check(engine is not None, name + ": carries an engine image")
         if engine:
+            check_pe(engine, name + " (the engine it carries)")
             with tempfile.NamedTemporaryFile(suffix=".exe") as copy:
                 copy.write(engine)
                 copy.flush()
@@ -152,18 +242,29 @@ def scan_only(paths):
 def main():
     if sys.argv[1] == "--scan":
         scan_only(sys.argv[2:])
+    if sys.argv[1] == "--pe-faults":
+        pe_faults(sys.argv[2])
     builds = [(sys.argv[1], "i686-w64-mingw32-objdump", True)]
     if len(sys.argv) > 2 and os.path.isdir(os.path.join(sys.argv[2], "out")):
         builds.append((sys.argv[2], "x86_64-w64-mingw32-objdump", False))
     allowed = allowed_imports()
     checked = 0
+    imported = set()
     for build, objdump, win32 in builds:
         files = sorted(set(glob.glob(build + "/out/*.exe") + glob.glob(build + "/engine/*.exe")
                            + glob.glob(build + "/setup/*.exe")))
         check(any(os.path.basename(f) == "glimmer.exe" for f in files), build + ": glimmer.exe built")
         for path in files:
-            check_file(path, objdump, win32, allowed)
+            imports = check_file(path, objdump, win32, allowed)
+            if win32:
+                imported |= {(dll, f) for dll, functions in imports.items() for f in functions}
             checked += 1
+    # The list holds what the programs import and nothing more, so that an import that comes
+    # back is confirmed again.
+    for dll, functions in sorted(allowed.items()):
+        for f in sorted(functions):
+            check((dll, f) in imported,
+                  "win95_imports.txt lists %s!%s, which no program imports" % (dll, f))
     print("%d executables checked, %d problems" % (checked, len(failures)))
     sys.exit(1 if failures else 0)
 

@@ -4,7 +4,7 @@
 #include <stdint.h>
 
 #include "blob.h"
-#include "memory.h"
+#include "allocation.h"
 
 // A failed allocation has to reach MemoryAllocate as nullptr, as it does with the programs' own
 // heap, rather than be reported by the sanitizer's allocator.

@@ -121,6 +121,13 @@ class PackCheck(unittest.TestCase):
              "    warning: installers normally carry the engine with sustain up to 15000 ms"),
             ("saver not raised to 4.0", F.container(ENGINE, OPTIONS, LOGO, SLIDE),
              "warning: subsystem version is not 4.0, as an install writes it"),
+            # Versions where only one of the two numbers differs from 4.0.
+            ("saver at 4.10", F.container(F.image(3072, F.CARRIED_TAG, subsystem=(4, 10)),
+                                          OPTIONS, LOGO, SLIDE),
+             "warning: subsystem version is not 4.0, as an install writes it"),
+            ("saver at 3.0", F.container(F.image(3072, F.CARRIED_TAG, subsystem=(3, 0)),
+                                         OPTIONS, LOGO, SLIDE),
+             "warning: subsystem version is not 4.0, as an install writes it"),
             ("memory over the budget", installer(*[big] * 12),
              "memory: the saver will hold 16.5 MB (options, logo and 12 slides): \n"
              "    warning: more than the 16.0 MB that suits a Windows 95 PC with 8 to 16 MB"),

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string.h>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,23 @@
 
 namespace
 {
+
+// The packer takes exactly the options texts whose address the engine keeps: every length
+// around the limit, where an off-by-one on either side would refuse an address the engine
+// launches or pass one it drops.
+TEST(OptionsText, AcceptedExactlyWhenTheEngineKeepsTheAddress)
+{
+    for (int length = 0; length <= 130; ++length) {
+        SCOPED_TRACE(length);
+        std::string text = "DV" + std::string(length, 'a');
+        SaverOptions options;
+        OptionsParse(text.c_str(), &options);
+        bool engineKeeps = strlen(options.address) == (size_t)length;
+        std::string reason;
+        EXPECT_EQ(CheckOptionsText(text.c_str(), &reason) == 1, engineKeeps);
+        EXPECT_EQ(engineKeeps, length <= 127);
+    }
+}
 
 TEST(NameOrder, AsAFileManagerShowsThem)
 {

@@ -243,6 +243,11 @@ TEST(PhotoBmp, EveryFlavourBecomesADrawableDibWithItsPixels)
         {"rle8",
          MakeBmp({40, 3, 2, 8, 1, 4, none, Table("KRGB"), {2, 3, 0, 0, 0, 3, 1, 2, 2, 0, 0, 1}, 0}),
          8, "RGG BBK", "KRGB", 0},
+        // One row: three literal indices, the pad byte (9) that keeps the next pair on a 16-bit
+        // word, then a run of two 1s: a reader that skipped no pad would take 9, 2 for a run.
+        {"rle8-odd-literal-then-a-run",
+         MakeBmp({40, 5, 1, 8, 1, 4, none, Table("KRGB"), {0, 3, 1, 2, 3, 9, 2, 1, 0, 1}, 0}), 8,
+         "RGBRR", "KRGB", 0},
         // Bottom row: a run of five alternating 3 and 1, a line end. Top row: a delta of two
         // pixels to the right, three literal indices 1 2 3, the end of the picture.
         {"rle4",

@@ -4,12 +4,14 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "install.h"
 #include "message.h"
 #include "payload.h"
 #include "test_payload.h"
+#include "text.h"
 
 namespace
 {
@@ -17,7 +19,7 @@ namespace
 class InstallCopy : public ::testing::Test
 {
   protected:
-    std::string dir, payloadPath, saverPath;
+    std::string dir, payloadPath, saverPath, temporaryPath;
 
     void SetUp() override
     {
@@ -26,6 +28,7 @@ class InstallCopy : public ::testing::Test
         dir = pattern;
         payloadPath = dir + "/setup.exe";
         saverPath = dir + "/Demo Saver.scr";
+        temporaryPath = dir + "/Demo Saver.gl$";
         InstallPayloadPath = payloadPath.c_str();
         SetMessageOwner(&AppMessage, nullptr);
     }
@@ -35,6 +38,7 @@ class InstallCopy : public ::testing::Test
         ClearMessage(&AppMessage);
         unlink(payloadPath.c_str());
         unlink(saverPath.c_str());
+        unlink(temporaryPath.c_str());
         rmdir(dir.c_str());
     }
 };
@@ -104,6 +108,7 @@ TEST_F(InstallCopy, PayloadsGoodDamagedAndCutOff)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
+        unlink(saverPath.c_str()); // the install never replaces a saver
         Bytes container = Container(*row.records);
         container.resize(container.size() - row.cutBytes);
         ASSERT_TRUE(WriteBytes(payloadPath, container));
@@ -113,6 +118,7 @@ TEST_F(InstallCopy, PayloadsGoodDamagedAndCutOff)
 
         EXPECT_EQ(result, row.success ? 1 : 0);
         EXPECT_FALSE(PayloadIsOpen());
+        EXPECT_FALSE(FileExists(temporaryPath));
         if (row.success) {
             Bytes written = ReadBytes(saverPath);
             EXPECT_EQ(written.size(), ExpectedSaver(*row.records).size());
@@ -173,6 +179,96 @@ TEST_F(InstallCopy, EngineStampedWithAnotherOffsetStillMakesASaverThatOpens)
     BlobFree(&blob);
 }
 
+TEST(SaverTemporaryPath, TheSaverPathWithItsOwnExtension)
+{
+    static const struct {
+        const char *saverPath;
+        const char *temporary; // "" when refused
+    } rows[] = {
+        {"C:\\WINDOWS\\SYSTEM\\Glimmer Scenic Tour.scr",
+         "C:\\WINDOWS\\SYSTEM\\Glimmer Scenic Tour.gl$"},
+        {"C:\\WINDOWS\\SYSTEM\\TOUR.scr", "C:\\WINDOWS\\SYSTEM\\TOUR.gl$"},
+        {".scr", ".gl$"},
+        {"C:\\WINDOWS\\SYSTEM\\Tour.exe", ""},
+        {"scr", ""},
+        {"", ""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.saverPath);
+        char temporary[PATH_CAPACITY];
+        EXPECT_EQ(SaverTemporaryPath(temporary, row.saverPath), row.temporary[0] != '\0');
+        EXPECT_STREQ(temporary, row.temporary);
+    }
+}
+
+// A file under the temporary name goes before the install only when this Setup wrote it: an
+// empty one, or one that starts with the stamped engine. Any other stays as it was, and the
+// install stops and names it.
+TEST_F(InstallCopy, LeftoverUnderTheTemporaryName)
+{
+    std::vector<TestRecord> records = InstallerRecords(EngineImage(2048), 2);
+    ASSERT_TRUE(WriteBytes(payloadPath, Container(records)));
+    Bytes engineOnly = ExpectedSaver(records);
+    engineOnly.resize(2048);
+    Bytes complete = ExpectedSaver(records);
+    Bytes unstamped = EngineImage(2048);
+    Bytes shortStamp = Bytes(complete.begin(), complete.begin() + 105);
+    struct Row {
+        const char *name;
+        const Bytes *left; // nullptr: a folder of that name
+        bool removed;
+    } rows[] = {
+        {"empty", nullptr, true},
+        {"stamped-engine-alone", &engineOnly, true},
+        {"complete-but-not-renamed", &complete, true},
+        {"unstamped-engine", &unstamped, false},
+        {"cut-inside-the-stub-message", &shortStamp, false},
+        {"a-folder", nullptr, false},
+    };
+    const Bytes empty;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        bool folder = row.left == nullptr && !row.removed;
+        if (folder)
+            ASSERT_EQ(mkdir(temporaryPath.c_str(), 0700), 0);
+        else
+            ASSERT_TRUE(WriteBytes(temporaryPath, row.left ? *row.left : empty));
+        SetMessageOwner(&AppMessage, nullptr);
+
+        int result = InstallWriteSaver(saverPath.c_str(), "Demo Saver");
+
+        EXPECT_EQ(result, row.removed ? 1 : 0);
+        if (row.removed) {
+            EXPECT_TRUE(ReadBytes(saverPath) == complete);
+            EXPECT_FALSE(FileExists(temporaryPath));
+        } else {
+            ExpectMessage(3, "Error", "Can't Create " + temporaryPath);
+            EXPECT_FALSE(FileExists(saverPath));
+            if (folder)
+                EXPECT_EQ(rmdir(temporaryPath.c_str()), 0);
+            else
+                EXPECT_TRUE(ReadBytes(temporaryPath) == *row.left);
+        }
+        unlink(saverPath.c_str());
+        unlink(temporaryPath.c_str());
+    }
+}
+
+// The finished file is renamed, never copied over a file of the saver's name: one that appeared
+// meanwhile stays, and the temporary file goes.
+TEST_F(InstallCopy, RenameNeverReplacesAFile)
+{
+    ASSERT_TRUE(WriteBytes(payloadPath, Container(InstallerRecords(EngineImage(1024), 1))));
+    const Bytes other = PatternBytes(700, 2);
+    ASSERT_TRUE(WriteBytes(saverPath, other));
+
+    EXPECT_EQ(InstallWriteSaver(saverPath.c_str(), "Demo Saver"), 0);
+
+    ExpectMessage(3, "Error", "Can't Create " + saverPath);
+    EXPECT_TRUE(ReadBytes(saverPath) == other);
+    EXPECT_FALSE(FileExists(temporaryPath));
+}
+
 TEST_F(InstallCopy, PayloadThatIsNoContainer)
 {
     ASSERT_TRUE(WriteBytes(payloadPath, EngineImage(4096)));
@@ -220,6 +316,7 @@ TEST_F(InstallCopy, DiskFullIsAWriteErrorNeverSuccess)
         ExpectMessage(3, "Error", "Can't Write to " + saverPath);
         EXPECT_FALSE(PayloadIsOpen());
         EXPECT_FALSE(FileExists(saverPath));
+        EXPECT_FALSE(FileExists(temporaryPath));
     }
     signal(SIGXFSZ, SIG_DFL);
 }

@@ -56,6 +56,35 @@ TEST(Trim, Table)
     }
 }
 
+// A dialog field loses only the control characters and the space: a letter of the code page
+// from 0x80 up stays where it is, so the name rule sees the name as typed.
+TEST(TrimFieldBlanks, Table)
+{
+    EXPECT_FALSE(IsFieldBlank('\0'));
+    for (int code = 1; code <= 255; ++code)
+        EXPECT_EQ(IsFieldBlank((char)code), code <= 32) << code;
+    static const struct {
+        const char *name;
+        const char *input;
+        const char *trimmed;
+        int result;
+    } rows[] = {
+        {"cafe", "Caf\xe9", "Caf\xe9", 3},
+        {"elan", "\xc9lan", "\xc9lan", 3},
+        {"blanks-around-accents", " \t\xe9t\xe9\r\n", "\xe9t\xe9", 2},
+        {"high-bytes-only", "\x80\xff\xa0", "\x80\xff\xa0", 2},
+        {"controls-only", "\x01\x1f ", "", -1},
+        {"empty", "", "", -1},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        char *text = strdup(row.input);
+        EXPECT_EQ(TrimFieldBlanks(text), row.result);
+        EXPECT_STREQ(text, row.trimmed);
+        free(text);
+    }
+}
+
 struct NameRow {
     const char *name;
     const char *saverName;

@@ -2,15 +2,38 @@
 // file they write or delete, the settings key they delete or leave, and the one message.
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 
 #include "blob.h"
 #include "child_test.h"
 #include "install.h"
+#include "allocation.h"
 #include "message.h"
 #include "payload.h"
 #include "test_payload.h"
 #include "text.h"
+
+// This program's own allocation path in place of the library's: a child run can make one
+// allocation fail, which ends the process the way a real shortage of memory does.
+static int allocationsBeforeFailure = -1; // -1: none fails
+
+void *MemoryAllocate(size_t size)
+{
+    if (allocationsBeforeFailure == 0)
+        MemoryExhausted();
+    if (allocationsBeforeFailure > 0)
+        --allocationsBeforeFailure;
+    void *block = malloc(size != 0 ? size : 1);
+    if (block == nullptr)
+        MemoryExhausted();
+    return block;
+}
+
+void MemoryFree(void *block)
+{
+    free(block);
+}
 
 namespace
 {
@@ -82,9 +105,11 @@ class Install : public ::testing::Test
     void CleanUp()
     {
         DeleteFileA(saverPath.c_str());
+        DeleteFileA(TemporaryPath().c_str());
         DeleteFileA(payloadPath.c_str());
         RegDeleteKeyA(HKEY_CURRENT_USER, SettingsKey().c_str());
     }
+    std::string TemporaryPath() { return saverPath.substr(0, saverPath.size() - 4) + ".gl$"; }
     void UsePayload(const std::vector<TestRecord> &records)
     {
         ASSERT_TRUE(WriteBytes(payloadPath, Container(records)));
@@ -330,4 +355,98 @@ TEST(InstallOnNt, DISABLED_RefusedAndUninstallStillWorks)
     EXPECT_FALSE(FileExists(path));
     EXPECT_FALSE(SettingsKeyExists());
     ClearMessage(&AppMessage);
+}
+
+std::set<std::string> SystemDirectoryListing()
+{
+    char directory[MAX_PATH];
+    GetSystemDirectoryA(directory, sizeof directory);
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(directory) + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.insert(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// A Setup that runs out of memory in the middle of the copy: it says so in a system-modal Error
+// box and ends with exit code 3. What it left is no saver, only its temporary file, which the
+// next Install removes before it installs the saver whole: the system directory then holds the
+// saver and nothing else new.
+TEST_F(Install, OutOfMemoryDuringTheCopyLeavesNothingTheNextInstallCannotClear)
+{
+    std::vector<TestRecord> records = InstallerRecords(EngineImage(65536), 6);
+    UsePayload(records);
+    const std::set<std::string> before = SystemDirectoryListing();
+    const std::string copy = ChildCopy("glimmer-install-cut.exe");
+    ASSERT_FALSE(copy.empty());
+
+    PROCESS_INFORMATION process;
+    ASSERT_TRUE(
+        ChildStartFiltered(copy, "InstallCut.DISABLED_RunsOutOfMemoryAtTheThirdSlide", &process));
+    ChildBox box = ChildWaitForBox(process.dwProcessId, 30000);
+    if (box.window) {
+        EXPECT_EQ(box.caption, "Error");
+        EXPECT_EQ(box.text, MEMORY_EXHAUSTED_TEXT);
+        EXPECT_TRUE(GetWindowLongA(box.window, GWL_EXSTYLE) & WS_EX_TOPMOST)
+            << "a system-modal box stays above every window";
+        PostMessageA(box.window, WM_COMMAND, IDOK, 0);
+    }
+    ChildRun run = ChildFinish(&process, 30000);
+    DeleteFileA(copy.c_str());
+    ASSERT_NE(box.window, nullptr) << "no box before the end";
+    EXPECT_EQ(run.exitCode, (DWORD)MEMORY_EXHAUSTED_EXIT);
+    EXPECT_FALSE(FileExists(saverPath)) << "a saver cut short must never carry its name";
+    EXPECT_TRUE(FileExists(TemporaryPath()));
+
+    SetMessageOwner(&AppMessage, nullptr);
+    InstallSaver(SAVER_NAME);
+
+    ExpectMessage(1, "Success", std::string(SAVER_NAME) + INSTALLED_TEXT_TAIL);
+    EXPECT_TRUE(ReadBytes(saverPath) == ExpectedSaver(records));
+    std::set<std::string> added = SystemDirectoryListing();
+    for (const std::string &name : before)
+        added.erase(name);
+    EXPECT_EQ(added, std::set<std::string>{std::string(SAVER_NAME) + ".scr"});
+}
+
+// Runs only in the child started above: the install, its box shown as Setup shows it, and an
+// allocation that fails once the engine, the options, the logo and two slides are copied.
+TEST(InstallCut, DISABLED_RunsOutOfMemoryAtTheThirdSlide)
+{
+    std::string payload = TempPath("glimmer-install-payload.exe");
+    InstallPayloadPath = payload.c_str();
+    MemoryExhaustedBox = 1;
+    // Name, preview, engine, options, logo, slide 1 and slide 2 are allocated before slide 3.
+    allocationsBeforeFailure = 7;
+    InstallSaver(SAVER_NAME);
+    ADD_FAILURE() << "the install ran to its end: " << (AppMessage.text ? AppMessage.text : "");
+}
+
+// A file under the temporary name that this Setup did not write is never touched: Install stops
+// before it and names it, Uninstall leaves it. One the Setup wrote goes with Uninstall.
+TEST_F(Install, TemporaryNameOfAnotherProgramIsLeftAlone)
+{
+    UsePayload(InstallerRecords(EngineImage(1024), 1));
+    const Bytes foreign = PatternBytes(300, 5);
+    ASSERT_TRUE(WriteBytes(TemporaryPath(), foreign));
+
+    InstallSaver(SAVER_NAME);
+    ExpectMessage(3, "Error", "Can't Create " + TemporaryPath());
+    EXPECT_FALSE(FileExists(saverPath));
+    SetMessageOwner(&AppMessage, nullptr);
+    UninstallSaver(SAVER_NAME);
+    EXPECT_TRUE(ReadBytes(TemporaryPath()) == foreign);
+
+    Bytes left = ExpectedSaver(InstallerRecords(EngineImage(1024), 1));
+    left.resize(2000); // the engine and a part of what follows
+    ASSERT_TRUE(WriteBytes(TemporaryPath(), left));
+    SetMessageOwner(&AppMessage, nullptr);
+    UninstallSaver(SAVER_NAME);
+    ExpectMessage(2, "Cannot Uninstall", std::string("\"") + SAVER_NAME + "\" was not found.");
+    EXPECT_FALSE(FileExists(TemporaryPath()));
 }

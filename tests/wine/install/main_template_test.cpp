@@ -1,116 +1,66 @@
-// The installer's "Main" dialog template as linked into the program: frame, font and the six
-// controls with their classes, ids, places and styles, in tab order.
+// The installer's "Main" dialog as linked into the program, made from its template and looked at
+// as its user sees it, and the file icon.
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
+#include "dialog_view.h"
 #include "setup_ids.h"
 
-namespace
+// The "Main" dialog as a user meets it: the preview on top, the name field beside its label
+// under it, the three buttons in a row at the bottom, Install the default, and Tab going
+// through the buttons and then the name field.
+TEST(MainTemplate, AsTheUserSeesIt)
 {
+    WNDCLASSA picture = {};
+    picture.lpfnWndProc = DefWindowProcA;
+    picture.hInstance = GetModuleHandleA(nullptr);
+    picture.lpszClassName = "MainGraphic";
+    RegisterClassA(&picture);
+    HWND dialog = DialogViewCreate("Main");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(dialog), "Setup");
+    LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU) << "the close box";
+    EXPECT_FALSE(style & WS_THICKFRAME) << "a fixed size";
 
-// Reads a dialog template's fields in order: words, and the name-or-ordinal strings.
-struct TemplateCursor {
-    const WORD *p;
-};
+    HWND install = ControlByText(dialog, "Install");
+    HWND uninstall = ControlByText(dialog, "Uninstall");
+    HWND cancel = ControlByText(dialog, "Cancel");
+    HWND label = ControlByText(dialog, "Screen Saver's Name:");
+    HWND name = GetDlgItem(dialog, IDC_NAME);
+    HWND preview = FindWindowExA(dialog, nullptr, "MainGraphic", nullptr);
+    ASSERT_TRUE(install && uninstall && cancel && label && name && preview);
+    EXPECT_EQ(GetDlgCtrlID(install), IDC_INSTALL);
+    EXPECT_EQ(GetDlgCtrlID(uninstall), IDC_UNINSTALL);
+    EXPECT_EQ(GetDlgCtrlID(cancel), IDCANCEL);
+    EXPECT_EQ(WindowText(name), "");
 
-WORD NextWord(TemplateCursor *c)
-{
-    return *c->p++;
-}
-DWORD NextDword(TemplateCursor *c)
-{
-    DWORD low = NextWord(c);
-    return low | (DWORD)NextWord(c) << 16;
-}
-// A string, or "#N" for an ordinal.
-std::string NextName(TemplateCursor *c)
-{
-    if (*c->p == 0xFFFF) {
-        c->p++;
-        return "#" + std::to_string(NextWord(c));
+    RECT client;
+    GetClientRect(dialog, &client);
+    const RECT buttons[3] = {ControlRect(install), ControlRect(uninstall), ControlRect(cancel)};
+    const RECT labelRect = ControlRect(label), nameRect = ControlRect(name);
+    const RECT previewRect = ControlRect(preview);
+    for (const RECT &r : {buttons[0], buttons[1], buttons[2], labelRect, nameRect, previewRect})
+        EXPECT_TRUE(Inside(r, client));
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(buttons[i].top, buttons[i + 1].top) << "one row";
+        EXPECT_TRUE(LeftOf(buttons[i], buttons[i + 1]));
+        EXPECT_EQ(buttons[i].right - buttons[i].left, buttons[i + 1].right - buttons[i + 1].left);
     }
-    std::string text;
-    while (WORD ch = NextWord(c))
-        text += (char)ch;
-    return text;
-}
-std::string CharUpperString(std::string text)
-{
-    for (char &ch : text)
-        ch = (char)toupper((unsigned char)ch);
-    return text;
-}
+    EXPECT_TRUE(Above(nameRect, buttons[0]));
+    EXPECT_TRUE(LeftOf(labelRect, nameRect));
+    EXPECT_TRUE(RowsOverlap(labelRect, nameRect)) << "the label names the field beside it";
+    EXPECT_TRUE(Above(previewRect, labelRect));
+    EXPECT_TRUE(Above(previewRect, nameRect));
+    EXPECT_GT(previewRect.right - previewRect.left, previewRect.bottom - previewRect.top)
+        << "a landscape preview";
 
-void AlignDword(TemplateCursor *c, const void *base)
-{
-    if (((const BYTE *)c->p - (const BYTE *)base) % 4)
-        c->p++;
-}
-
-} // namespace
-
-TEST(MainTemplate, AsTheDialogShows)
-{
-    HRSRC resource = FindResourceA(nullptr, "Main", (LPCSTR)RT_DIALOG);
-    ASSERT_NE(resource, nullptr);
-    const void *base = LockResource(LoadResource(nullptr, resource));
-    TemplateCursor c = {(const WORD *)base};
-
-    EXPECT_EQ(NextDword(&c), (DWORD)(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
-                                     DS_MODALFRAME | DS_SETFONT));
-    EXPECT_EQ(NextDword(&c), 0u); // no extended style
-    WORD count = NextWord(&c);
-    ASSERT_EQ(count, 6);
-    short frame[4];
-    for (short &v : frame)
-        v = (short)NextWord(&c);
-    EXPECT_EQ(frame[0], 22);
-    EXPECT_EQ(frame[1], 23);
-    EXPECT_EQ(frame[2], 208);
-    EXPECT_EQ(frame[3], 195);
-    EXPECT_EQ(NextName(&c), ""); // menu
-    EXPECT_EQ(NextName(&c), ""); // class
-    EXPECT_EQ(NextName(&c), "Setup");
-    EXPECT_EQ(NextWord(&c), 8);
-    EXPECT_EQ(NextName(&c), "MS Sans Serif");
-
-    struct Control {
-        const char *className;
-        const char *text;
-        WORD id;
-        short x, y, cx, cy;
-        DWORD style;
-    };
-    const DWORD child = WS_CHILD | WS_VISIBLE;
-    const Control expected[6] = {
-        {"#128", "Install", IDC_INSTALL, 15, 172, 50, 14,
-         child | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON},
-        {"#128", "Uninstall", IDC_UNINSTALL, 79, 172, 50, 14, child | WS_TABSTOP | BS_PUSHBUTTON},
-        {"#128", "Cancel", IDCANCEL, 143, 172, 50, 14, child | WS_TABSTOP | BS_PUSHBUTTON},
-        {"#129", "", IDC_NAME, 95, 150, 100, 12,
-         child | WS_BORDER | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL},
-        {"MainGraphic", "", 0xFFFF, 14, 13, 180, 128, child | WS_GROUP},
-        {"#130", "Screen Saver's Name:", 0xFFFF, 15, 151, 75, 8, child | WS_GROUP | SS_LEFT},
-    };
-    for (const Control &want : expected) {
-        SCOPED_TRACE(want.text[0] ? want.text : want.className);
-        AlignDword(&c, base);
-        EXPECT_EQ(NextDword(&c), want.style);
-        EXPECT_EQ(NextDword(&c), 0u);
-        short place[4];
-        for (short &v : place)
-            v = (short)NextWord(&c);
-        EXPECT_EQ(place[0], want.x);
-        EXPECT_EQ(place[1], want.y);
-        EXPECT_EQ(place[2], want.cx);
-        EXPECT_EQ(place[3], want.cy);
-        EXPECT_EQ(NextWord(&c), want.id);
-        // Class names match without regard to case; the resource compiler stores capitals.
-        EXPECT_EQ(CharUpperString(NextName(&c)), CharUpperString(want.className));
-        EXPECT_EQ(NextName(&c), want.text);
-        EXPECT_EQ(NextWord(&c), 0); // no creation data
-    }
+    EXPECT_EQ(DefaultButton(dialog), IDC_INSTALL);
+    EXPECT_EQ(TabOrder(dialog), (std::vector<int>{IDC_INSTALL, IDC_UNINSTALL, IDCANCEL, IDC_NAME}));
+    DestroyWindow(dialog);
 }
 
 TEST(MainTemplate, CarriesOneSixteenColourIcon)

@@ -49,7 +49,7 @@ TEST(EngineEntry, UnknownSwitchAfterSetUpThenFailedRegistration)
     EXPECT_EQ(100, Settings.intensity);
     EXPECT_EQ(250, Settings.fadeTime);
     EXPECT_EQ(3000, Settings.sustainTime);
-    EXPECT_EQ(0, fullScreen);
+    EXPECT_EQ(0, engineFullScreen);
     EXPECT_EQ(nullptr, FindWindowA("MainClass", nullptr));
 
     WNDCLASSA registered = {};
@@ -67,7 +67,7 @@ TEST(EngineEntry, UnknownSwitchAfterSetUpThenFailedRegistration)
     // and not even the saver starts.
     char saver[] = "/s";
     EXPECT_EQ(0, WinMain(instance, nullptr, saver, SW_SHOWNORMAL));
-    EXPECT_EQ(0, fullScreen);
+    EXPECT_EQ(0, engineFullScreen);
     EXPECT_EQ(nullptr, FindWindowA("MainClass", nullptr));
 
     RegDeleteKeyA(HKEY_CURRENT_USER, KeyPath().c_str());

@@ -10,7 +10,7 @@
 #include "child_test.h"
 #include "dib.h"
 #include "engine.h"
-#include "memory.h"
+#include "allocation.h"
 #include "payload.h"
 #include "render.h"
 #include "settings.h"
@@ -213,7 +213,7 @@ class SlideshowTest : public ::testing::Test
     // filling a 200 x 150 parent).
     HWND Create(int full, int show = 1)
     {
-        fullScreen = full;
+        engineFullScreen = full;
         if (full) {
             window = CreateWindowExA(WS_EX_TOPMOST, CLASS_NAME, "", WS_POPUP, 0, 0, screenW,
                                      screenH, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -244,7 +244,7 @@ class SlideshowTest : public ::testing::Test
 
     int SlidesEmpty()
     {
-        for (const Blob &slide : slides)
+        for (const Blob &slide : engineSlides)
             if (slide.kind != BlobKind::End || slide.data)
                 return 0;
         return 1;
@@ -264,12 +264,12 @@ TEST_F(SlideshowTest, LoadsOptionsLogoAndSlidesAndStartsTheFadeTimer)
     EXPECT_EQ(-1, Slideshow.fade.currentSlide);
     EXPECT_EQ(0, Slideshow.fade.step);
     EXPECT_EQ(1, Slideshow.logoVisible);
-    EXPECT_EQ(LOGO_W, DibWidth(&logo));
-    EXPECT_EQ(SLIDE_W, DibWidth(&slides[2]));
-    EXPECT_TRUE(slides[3].data == nullptr);
-    EXPECT_EQ(1, bannerOn);
-    EXPECT_EQ('V', launchKey);
-    EXPECT_STREQ("http://example.com/", address);
+    EXPECT_EQ(LOGO_W, DibWidth(&engineLogo));
+    EXPECT_EQ(SLIDE_W, DibWidth(&engineSlides[2]));
+    EXPECT_TRUE(engineSlides[3].data == nullptr);
+    EXPECT_EQ(1, engineBannerOn);
+    EXPECT_EQ('V', engineLaunchKey);
+    EXPECT_STREQ("http://example.com/", engineAddress);
     EXPECT_EQ(0, PayloadIsOpen());
     POINT cursor;
     GetCursorPos(&cursor);
@@ -291,7 +291,7 @@ TEST_F(SlideshowTest, KeepsAHundredSlidesAndReadsNoFurther)
     WritePayload(path, records);
     ASSERT_NE(nullptr, Create(0, 0));
     EXPECT_EQ(SLIDE_SLOTS, Slideshow.fade.slideCount);
-    EXPECT_EQ(SLIDE_H, DibHeight(&slides[99]));
+    EXPECT_EQ(SLIDE_H, DibHeight(&engineSlides[99]));
     EXPECT_EQ(0, PayloadIsOpen());
 }
 
@@ -364,9 +364,9 @@ TEST_F(SlideshowTest, SaverRunningAndCursorHeldWhileTheSaverRuns)
     EXPECT_EQ(1, QuitPosted());
     // The slides go with the window; the logo stays until the program ends.
     EXPECT_TRUE(SlidesEmpty());
-    EXPECT_EQ(LOGO_W, DibWidth(&logo));
+    EXPECT_EQ(LOGO_W, DibWidth(&engineLogo));
     SlideshowRelease();
-    EXPECT_TRUE(logo.data == nullptr);
+    EXPECT_TRUE(engineLogo.data == nullptr);
 }
 
 // Runs only in the copy that the next test starts: the saver shows its first slide, then an
@@ -665,7 +665,7 @@ TEST_F(SlideshowTest, Input)
                                   row.message == WM_MOUSEMOVE ? position : 0));
         EXPECT_EQ(row.ended, !IsWindow(window));
         EXPECT_EQ(row.ended, QuitPosted());
-        EXPECT_EQ(row.armed, launchArmed);
+        EXPECT_EQ(row.armed, engineLaunchArmed);
         EXPECT_EQ(row.ended, SlidesEmpty());
         if (IsWindow(window))
             DestroyWindow(window);

@@ -37,7 +37,11 @@ struct TrimmedRow {
 };
 
 static const TrimmedRow TRIMMED_ROWS[] = {
-    {"blanks-both-sides", " \t Sunset Tour \xe9 ", 80, "Sunset Tour"},
+    {"blanks-both-sides", " \t Sunset Tour \x1f ", 80, "Sunset Tour"},
+    // Bytes from 0x80 up are letters of the code page, never blanks.
+    {"cafe-keeps-its-accent", "Caf\xe9 ", 80, "Caf\xe9"},
+    {"elan-keeps-its-capital", " \xc9lan", 80, "\xc9lan"},
+    {"no-break-space-stays", "\xa0Tour\xa0", 80, "\xa0Tour\xa0"},
     {"inner-blanks-stay", "a  b", 80, "a  b"},
     {"empty-control", "", 80, ""},
     {"blanks-only", "    ", 80, ""},

@@ -13,6 +13,13 @@ void *MemoryAllocate(size_t size);
 void MemoryFree(void *block);
 
 // Ends the program after an allocation failed; never returns. On Windows it first undoes the
-// system-wide state the program changed (saver_running.h) and then ends the process with
+// system-wide state the program changed (saver_running.h), shows MEMORY_EXHAUSTED_TEXT in a
+// system-modal Error box when MemoryExhaustedBox is set, and then ends the process with
 // MEMORY_EXHAUSTED_EXIT; on the host it says so on stderr and aborts.
 [[noreturn]] void MemoryExhausted();
+
+// 1 while a person waits on one of the program's dialogs, which would otherwise vanish without
+// a word: set by Setup and by the engine's Settings dialog; 0 (the full-screen saver and the
+// preview end without a box).
+extern int MemoryExhaustedBox;
+extern const char MEMORY_EXHAUSTED_TEXT[]; // "There is not enough memory to go on."

@@ -1,5 +1,5 @@
 // The checked allocation path over the C heap.
-#include "memory.h"
+#include "allocation.h"
 
 #include <stdlib.h>
 

@@ -1,5 +1,5 @@
 // The end of a host program that ran out of memory.
-#include "memory.h"
+#include "allocation.h"
 
 #include <stdio.h>
 #include <stdlib.h>
