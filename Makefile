@@ -7,7 +7,10 @@
 #   make BUILD=dir         use another build folder (its dist/ then lies inside it)
 #   make WINE_TESTS=win64  run the Win32 tests on the x86_64 twin (where 32-bit Wine is missing)
 #   make win64             also build the x86_64 twin of the programs
-#   make tests             also build the fuzz targets (with clang), for scripts/test.sh
+#   make tests             also build the fuzz targets (with clang) and the WebAssembly tests,
+#                          for scripts/test.sh
+#   make wasm              the photo import in WebAssembly with its tests (the decoding
+#                          libraries come from Debian's source packages, built once)
 BUILD ?= build
 JOBS ?= 2
 # The Windows build whose Win32 tests CTest runs under Wine: win32 (the shipped i686 programs,
@@ -22,7 +25,7 @@ ABS_BUILD := $(abspath $(BUILD))
 TESTS_IN = $(if $(filter $(1),$(WINE_TESTS)),ON,OFF)
 PREFIX ?= /usr/local
 
-.PHONY: all host win32 win64 fuzz dist tests check install deb clean
+.PHONY: all host win32 win64 fuzz wasm dist tests check install deb clean
 
 all: dist
 
@@ -63,9 +66,21 @@ fuzz:
 	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	cmake --build $(BUILD)/fuzz -j$(JOBS)
 
-# Everything the test command runs: the CTest tree then takes in the fuzz targets as well.
-tests: dist fuzz
-	printf 'subdirs("host")\nsubdirs("$(WINE_TESTS)")\nsubdirs("fuzz")\n' \
+# The photo import compiled to WebAssembly with Debian's emscripten, and its tests, which
+# compare it with the host build. web/wasm/deps.sh fetches and builds the decoding libraries
+# into $(BUILD)/wasm once; a rebuild only compiles the project's own sources.
+WASM_ENV = NODE_PATH=/usr/share/nodejs
+wasm: host
+	web/wasm/deps.sh wasm $(BUILD)/wasm
+	$(WASM_ENV) emcmake cmake -S web/wasm -B $(BUILD)/wasm/tree -DCMAKE_BUILD_TYPE=Release \
+	    -DGLIMMER_WASM_DEPS=$(ABS_BUILD)/wasm/deps -DGLIMMER_HOST_BUILD=$(ABS_BUILD)/host \
+	    >/dev/null
+	$(WASM_ENV) cmake --build $(BUILD)/wasm/tree -j$(JOBS)
+
+# Everything the test command runs: the CTest tree then takes in the fuzz targets and the
+# WebAssembly tests as well.
+tests: dist fuzz wasm
+	printf 'subdirs("host")\nsubdirs("$(WINE_TESTS)")\nsubdirs("fuzz")\nsubdirs("wasm/tree")\n' \
 	    > $(BUILD)/CTestTestfile.cmake
 
 install: all

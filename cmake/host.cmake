@@ -55,5 +55,6 @@ function(glimmer_host_test)
 endfunction()
 
 add_subdirectory(tools)
+include(web/wasm/native.cmake)
 include(cmake/package.cmake)
 glimmer_test_folders(host)
