@@ -3,8 +3,8 @@
 #   web/wasm/deps.sh wasm OUT      WebAssembly (Debian's emscripten) into OUT/deps
 #   web/wasm/deps.sh native OUT    libimagequant alone, natively, into OUT/native
 # OUT/src holds the unpacked sources (apt-get source), fetched once; OUT/obj the build trees.
-# A stamp per library, holding its source version and a digest of this recipe, makes a rerun
-# skip what is built already: nothing is fetched or compiled twice.
+# A stamp per library, holding its source version and a digest of its flags, makes a rerun skip
+# what is built already: nothing is fetched or compiled twice.
 #
 # The libraries are compiled as Debian ships them (Debian's patches applied by dpkg-source),
 # never edited: what differs is flags and, for the libraries built by web/wasm/libs, the list
@@ -18,7 +18,6 @@ src=$out/src
 mkdir -p "$src"
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 jobs=${JOBS:-2}
-recipe=$(cat "$0" "$here/libs/CMakeLists.txt" | sha256sum | cut -c1-16)
 
 # Unpacks source package NAME into src/NAME (once). The newest version
 # the archive lists comes first; a version whose files the mirror lacks gives way to the next.
@@ -50,39 +49,37 @@ fetch() {
     fi
 }
 
-# 0 when LIB is built already with this recipe from the same source version.
-built() { [ "$(cat "$prefix/.$1.built" 2>/dev/null)" = "$(cat "$src/.$1.fetched") $recipe" ]; }
-mark() { echo "$(cat "$src/.$1.fetched") $recipe" >"$prefix/.$1.built"; }
-
-# cmake_lib NAME SOURCE_DIR CMAKE_ARGS...: the library's own CMake build, installed.
+# cmake_lib NAME SOURCE_DIR CMAKE_ARGS...: the library's own CMake build, installed, unless
+# its stamp says it is built from this source version with these flags. Programs the libraries
+# build besides (libjpeg-turbo's cjpeg and the like) are linked without optimising: they are not
+# used, and emcc's optimising link is slow.
 cmake_lib() {
     local name=$1 dir=$2
     shift 2
-    local obj=$out/obj/$target/$name
+    local flags="$cflags -ffile-prefix-map=$dir=."
+    local args=(-G "Unix Makefiles" -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS="$flags"
+        -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS=-O0
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib
+        -DCMAKE_POSITION_INDEPENDENT_CODE=OFF -DBUILD_TESTING=OFF "$@")
+    local stamp
+    stamp="$(cat "$src/.$name.fetched") $(printf '%s\n' "${args[@]}" | sha256sum | cut -c1-16)"
+    [ "$(cat "$prefix/.$name.built" 2>/dev/null)" = "$stamp" ] && return 0
+    local obj=$out/obj/$target/$name start=$SECONDS
     rm -rf "$obj"
     mkdir -p "$out/obj/$target"
-    local flags="$cflags -ffile-prefix-map=$dir=."
-    $cmake cmake -S "$dir" -B "$obj" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=None \
-        -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
-        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib \
-        -DCMAKE_POSITION_INDEPENDENT_CODE=OFF -DBUILD_TESTING=OFF "$@" >"$obj.log" 2>&1 ||
+    $cmake cmake -S "$dir" -B "$obj" "${args[@]}" >"$obj.log" 2>&1 ||
         { tail -n 30 "$obj.log" >&2; exit 1; }
     { cmake --build "$obj" -j"$jobs" && cmake --install "$obj"; } >>"$obj.log" 2>&1 ||
         { tail -n 30 "$obj.log" >&2; exit 1; }
+    echo "$stamp" >"$prefix/.$name.built"
+    echo "deps.sh: built $name ($target) in $((SECONDS - start)) s" >&2
 }
 
 # own_lib NAME: built from web/wasm/libs, which lists its sources.
-own_lib() { cmake_lib "$1" "$here/libs" -DLIB="$1" -DLIB_SOURCE="$src/$1"; }
-
-# build NAME BUILDER...: runs the builder unless the stamp says it is done.
-build() {
-    local name=$1
-    shift
-    built "$name" && return 0
-    local start=$SECONDS
-    "$@"
-    mark "$name"
-    echo "deps.sh: built $name ($target) in $((SECONDS - start)) s" >&2
+# The digest of its recipe is one of the arguments, so that a changed list rebuilds it.
+own_lib() {
+    cmake_lib "$1" "$here/libs" -DLIB="$1" -DLIB_SOURCE="$src/$1" \
+        -DLIB_RECIPE="$(sha256sum <"$here/libs/CMakeLists.txt" | cut -c1-16)"
 }
 
 case $target in
@@ -97,27 +94,27 @@ wasm)
         libde265 libheif; do
         fetch "$name"
     done
-    build zlib own_lib zlib
-    build libpng1.6 cmake_lib libpng1.6 "$src/libpng1.6" -DPNG_SHARED=OFF \
+    own_lib zlib
+    cmake_lib libpng1.6 "$src/libpng1.6" -DPNG_SHARED=OFF \
         -DPNG_STATIC=ON -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF \
         -DPNG_HARDWARE_OPTIMIZATIONS=OFF -DZLIB_INCLUDE_DIR="$prefix/include" \
         -DZLIB_LIBRARY="$prefix/lib/libz.a" -Dld-version-script=OFF
     # CMake's type-size probe runs its test under node and misreads the answer here.
-    build libjpeg-turbo cmake_lib libjpeg-turbo "$src/libjpeg-turbo" -DENABLE_SHARED=OFF \
+    cmake_lib libjpeg-turbo "$src/libjpeg-turbo" -DENABLE_SHARED=OFF \
         -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DHAVE_SIZE_T=TRUE -DSIZE_T=4 \
         -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4
-    build libwebp cmake_lib libwebp "$src/libwebp" -DWEBP_ENABLE_SIMD=OFF \
+    cmake_lib libwebp "$src/libwebp" -DWEBP_ENABLE_SIMD=OFF \
         -DWEBP_USE_THREAD=OFF -DWEBP_BUILD_ANIM_UTILS=OFF -DWEBP_BUILD_CWEBP=OFF \
         -DWEBP_BUILD_DWEBP=OFF -DWEBP_BUILD_GIF2WEBP=OFF -DWEBP_BUILD_IMG2WEBP=OFF \
         -DWEBP_BUILD_VWEBP=OFF -DWEBP_BUILD_WEBPINFO=OFF -DWEBP_BUILD_LIBWEBPMUX=OFF \
         -DWEBP_BUILD_WEBPMUX=OFF -DWEBP_BUILD_EXTRAS=OFF -DWEBP_BUILD_WEBP_JS=OFF
-    build giflib own_lib giflib
-    build libexif own_lib libexif
-    build lcms2 own_lib lcms2
-    build libimagequant own_lib libimagequant
-    build libde265 cmake_lib libde265 "$src/libde265" -DBUILD_SHARED_LIBS=OFF \
+    own_lib giflib
+    own_lib libexif
+    own_lib lcms2
+    own_lib libimagequant
+    cmake_lib libde265 "$src/libde265" -DBUILD_SHARED_LIBS=OFF \
         -DDISABLE_SSE=ON -DENABLE_SDL=OFF -DENABLE_DECODER=OFF -DENABLE_ENCODER=OFF
-    build libheif cmake_lib libheif "$src/libheif" -DBUILD_SHARED_LIBS=OFF \
+    cmake_lib libheif "$src/libheif" -DBUILD_SHARED_LIBS=OFF \
         -DENABLE_PLUGIN_LOADING=OFF -DWITH_EXAMPLES=OFF -DENABLE_MULTITHREADING_SUPPORT=OFF \
         -DWITH_LIBDE265=ON -DWITH_LIBDE265_PLUGIN=OFF \
         -DLIBDE265_INCLUDE_DIR="$prefix/include" \
@@ -132,7 +129,7 @@ native)
     cflags="-O2 -ffp-contract=off"
     mkdir -p "$prefix"
     fetch libimagequant
-    build libimagequant own_lib libimagequant
+    own_lib libimagequant
     ;;
 *)
     echo "usage: deps.sh wasm|native OUT" >&2

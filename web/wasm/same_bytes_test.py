@@ -2,10 +2,10 @@
 """The WebAssembly photo import gives the native build's Dib bytes: photo-dib.js under node and
 the host build's photo-dib turn the same pictures into Dibs, in 256 colours and in true colour,
 and must write the same bytes, or refuse with the same reason. The pictures: a sideways JPEG
-whose EXIF orientation turns it upright, a PNG with alpha, a GIF, a lossy WebP, a HEIC, RLE8
-BMPs that keep their size and one that is fitted, made here from one many-coloured picture so
-that fitting and colour reduction do real work; and every picture of the fuzz seed corpora,
-the damaged HEIF files among them.
+whose EXIF orientation turns it upright, decoded at a reduced scale, a PNG with alpha, a GIF, a
+lossy WebP, a HEIC, RLE8 BMPs that keep their size and one that is fitted, made here from one
+many-coloured picture so that fitting and colour reduction do real work; and every picture of
+the fuzz seed corpora, the damaged HEIF files among them.
 
     same_bytes_test.py PHOTO_DIB_JS NATIVE_PHOTO_DIB [--keep DIR]
 
@@ -60,7 +60,8 @@ def make_pictures(d):
     """{name: path} of the pictures made for this run."""
     p = lambda name: os.path.join(d, name)
     source_picture(p("source.ppm"), 1000, 750)
-    convert(p("source.ppm"), "-quality", "88", p("plain.jpg"))
+    # Twice the box's size across: libjpeg decodes it at a reduced DCT scale.
+    convert(p("source.ppm"), "-resize", "200%", "-quality", "88", p("plain.jpg"))
     with open(p("plain.jpg"), "rb") as f:
         sideways = with_orientation(f.read(), 6)
     with open(p("exif-orientation-6.jpg"), "wb") as f:
