@@ -56,7 +56,7 @@ fetch() {
 cmake_lib() {
     local name=$1 dir=$2
     shift 2
-    local flags="$cflags -ffile-prefix-map=$dir=."
+    local flags="$cflags -ffile-prefix-map=${sources:-$dir}=."
     local args=(-G "Unix Makefiles" -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS="$flags"
         -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS=-O0
         -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib
@@ -78,7 +78,7 @@ cmake_lib() {
 # own_lib NAME: built from web/wasm/libs, which lists its sources.
 # The digest of its recipe is one of the arguments, so that a changed list rebuilds it.
 own_lib() {
-    cmake_lib "$1" "$here/libs" -DLIB="$1" -DLIB_SOURCE="$src/$1" \
+    sources=$src/$1 cmake_lib "$1" "$here/libs" -DLIB="$1" -DLIB_SOURCE="$src/$1" \
         -DLIB_RECIPE="$(sha256sum <"$here/libs/CMakeLists.txt" | cut -c1-16)"
 }
 
