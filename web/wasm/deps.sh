@@ -99,10 +99,11 @@ wasm)
         -DPNG_STATIC=ON -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF \
         -DPNG_HARDWARE_OPTIMIZATIONS=OFF -DZLIB_INCLUDE_DIR="$prefix/include" \
         -DZLIB_LIBRARY="$prefix/lib/libz.a" -Dld-version-script=OFF
-    # CMake's type-size probe runs its test under node and misreads the answer here.
+    # CMake's type-size probe runs its test under node and misreads the answer here; the
+    # library folder must be absolute, or libjpeg-turbo installs relative to the working folder.
     cmake_lib libjpeg-turbo "$src/libjpeg-turbo" -DENABLE_SHARED=OFF \
         -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DHAVE_SIZE_T=TRUE -DSIZE_T=4 \
-        -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4
+        -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4 -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
     cmake_lib libwebp "$src/libwebp" -DWEBP_ENABLE_SIMD=OFF \
         -DWEBP_USE_THREAD=OFF -DWEBP_BUILD_ANIM_UTILS=OFF -DWEBP_BUILD_CWEBP=OFF \
         -DWEBP_BUILD_DWEBP=OFF -DWEBP_BUILD_GIF2WEBP=OFF -DWEBP_BUILD_IMG2WEBP=OFF \
