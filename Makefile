@@ -8,6 +8,8 @@
 #   make WINE_TESTS=win64  run the Win32 tests on the x86_64 twin (where 32-bit Wine is missing)
 #   make win64             also build the x86_64 twin of the programs
 #   make tests             also build the fuzz targets (with clang), for scripts/test.sh
+#   make wasm              the photo import in WebAssembly with its tests (the decoding
+#                          libraries come from Debian's source packages, built once)
 BUILD ?= build
 JOBS ?= 2
 # The Windows build whose Win32 tests CTest runs under Wine: win32 (the shipped i686 programs,
@@ -22,7 +24,7 @@ ABS_BUILD := $(abspath $(BUILD))
 TESTS_IN = $(if $(filter $(1),$(WINE_TESTS)),ON,OFF)
 PREFIX ?= /usr/local
 
-.PHONY: all host win32 win64 fuzz dist tests check install deb clean
+.PHONY: all host win32 win64 fuzz wasm dist tests check install deb clean
 
 all: dist
 
@@ -63,7 +65,19 @@ fuzz:
 	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	cmake --build $(BUILD)/fuzz -j$(JOBS)
 
-# Everything the test command runs: the CTest tree then takes in the fuzz targets as well.
+# The photo import compiled to WebAssembly with Debian's emscripten, and its tests, which
+# compare it with the host build. web/wasm/deps.sh fetches and builds the decoding libraries
+# into $(BUILD)/wasm once; a rebuild only compiles the project's own sources.
+WASM_ENV = NODE_PATH=/usr/share/nodejs
+wasm: host
+	web/wasm/deps.sh wasm $(BUILD)/wasm
+	$(WASM_ENV) emcmake cmake -S web/wasm -B $(BUILD)/wasm/tree -DCMAKE_BUILD_TYPE=Release \
+	    -DGLIMMER_WASM_DEPS=$(ABS_BUILD)/wasm/deps -DGLIMMER_HOST_BUILD=$(ABS_BUILD)/host \
+	    >/dev/null
+	$(WASM_ENV) cmake --build $(BUILD)/wasm/tree -j$(JOBS)
+
+# Everything the test command runs: the CTest tree then takes in the fuzz targets as well. The
+# WebAssembly tree is not part of it yet: `make wasm` builds it and `ctest -L wasm` runs its tests.
 tests: dist fuzz
 	printf 'subdirs("host")\nsubdirs("$(WINE_TESTS)")\nsubdirs("fuzz")\n' \
 	    > $(BUILD)/CTestTestfile.cmake

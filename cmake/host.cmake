@@ -55,5 +55,22 @@ function(glimmer_host_test)
 endfunction()
 
 add_subdirectory(tools)
+# libimagequant from a prefix of its own instead of the system's: web/wasm/deps.sh native builds
+# it there from Debian's source with the scalar arithmetic of the WebAssembly build, so that
+# both builds choose the same palettes.
+set(GLIMMER_IMAGEQUANT_PREFIX "" CACHE PATH "prefix holding a static libimagequant to link")
+if(GLIMMER_IMAGEQUANT_PREFIX AND TARGET PkgConfig::GLIMMER_PHOTO_DEPS)
+    if(NOT EXISTS ${GLIMMER_IMAGEQUANT_PREFIX}/lib/libimagequant.a)
+        message(FATAL_ERROR "no libimagequant.a in ${GLIMMER_IMAGEQUANT_PREFIX}/lib")
+    endif()
+    get_target_property(libs PkgConfig::GLIMMER_PHOTO_DEPS INTERFACE_LINK_LIBRARIES)
+    list(FILTER libs EXCLUDE REGEX "/libimagequant\\.")
+    list(APPEND libs ${GLIMMER_IMAGEQUANT_PREFIX}/lib/libimagequant.a m)
+    set_target_properties(PkgConfig::GLIMMER_PHOTO_DEPS PROPERTIES
+        INTERFACE_LINK_LIBRARIES "${libs}")
+    set_property(TARGET PkgConfig::GLIMMER_PHOTO_DEPS PROPERTY INTERFACE_INCLUDE_DIRECTORIES
+        ${GLIMMER_IMAGEQUANT_PREFIX}/include APPEND)
+endif()
+include(web/wasm/native.cmake)
 include(cmake/package.cmake)
 glimmer_test_folders(host)

@@ -1,13 +1,14 @@
 #!/bin/bash
 # Installs the Debian packages the build, the demo and the tests need, when any is missing, and
-# 32-bit Wine (wine32:i386), which runs the shipped i686 programs. A mirror that cannot deliver
-# the i386 packages is retried a few times; if it still fails, this says so in one line and the
-# tests fall back to the x86_64 twin.
+# 32-bit Wine (wine32:i386), which runs the shipped i686 programs, and adds the deb-src entries
+# from which the WebAssembly build fetches its libraries' sources (scripts/deb-src.sh). A mirror
+# that cannot deliver the i386 packages is retried a few times; if it still fails, this says so
+# in one line and the tests fall back to the x86_64 twin.
 set -eu
 packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xdotool x11-utils
     imagemagick cmake make g++ googletest python3 pkg-config binutils dpkg-dev
     libjpeg62-turbo-dev libpng-dev libwebp-dev libheif-dev libgif-dev libexif-dev
-    libimagequant-dev liblcms2-dev python3-pil clang libclang-rt-14-dev)
+    libimagequant-dev liblcms2-dev python3-pil clang libclang-rt-14-dev emscripten)
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
@@ -22,6 +23,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get update -qq
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+scripts_dir=$(dirname "$0")
+"$scripts_dir/deb-src.sh"
 
 if ! installed wine32:i386; then
     dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
