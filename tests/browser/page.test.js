@@ -1,0 +1,152 @@
+// The page in Debian's chromium, driven through its labelled controls as a person would: the
+// installer it makes is held against glimmer-pack's, problems are listed with file and reason,
+// and a bad picture leaves the page working. Skips (exit 77) where the page or chromium is
+// missing; a failing test leaves a screenshot and the console in GLIMMER_BROWSER_OUT.
+'use strict';
+const test = require('node:test');
+const assert = require('node:assert');
+const fs = require('node:fs');
+const path = require('node:path');
+const B = require('./browser.js');
+
+const why = B.missing();
+if (why) {
+    console.log('skipped: ' + why);
+    process.exit(77);
+}
+
+const PICTURES = path.join(B.OUT, 'pictures');
+let server;
+
+test.before(async () => {
+    fs.rmSync(PICTURES, { recursive: true, force: true });
+    fs.mkdirSync(PICTURES, { recursive: true });
+    server = await B.serve(B.WEB);
+});
+test.after(() => server.close());
+
+// Problem lines of the page as "file: reason" texts.
+async function problemLines(page) {
+    const region = page.getByRole('alert', { name: 'Problems' });
+    await region.waitFor();
+    return region.locator('li').allInnerTexts();
+}
+
+// The reason glimmer-pack gives for one picture on its own.
+function commandLineReason(file) {
+    const r = B.pack('build', '-o', path.join(B.OUT, 'unused.exe'), '--name', 'x', file);
+    const line = r.stderr.split('\n').find((l) => l.startsWith('glimmer-pack: ' + file + ': '));
+    assert.ok(line, 'glimmer-pack names ' + file + ':\n' + r.stderr);
+    return line.slice(('glimmer-pack: ' + file + ': ').length);
+}
+
+test('the installer the page makes is the command line\'s, byte for byte', async () => {
+    const p = (name, ...args) => B.picture(PICTURES, name, ...args);
+    const jpeg = p('IMG_1.jpg', '-size', '1200x900', 'gradient:yellow-orange', '-quality', '90');
+    const png = p('IMG_2.png', '-size', '500x400', 'plasma:white-cyan', '-seed', '3');
+    const bmp = p('IMG_10.bmp', '-size', '320x240', 'gradient:white-yellow', '-type', 'Palette',
+        '-compress', 'RLE', 'BMP3:');
+    const logo = p('logo.png', '-size', '400x100', 'gradient:red-blue');
+    const damaged = path.join(PICTURES, 'damaged.jpg');
+    fs.writeFileSync(damaged, fs.readFileSync(jpeg).subarray(0, 700));
+    const reason = commandLineReason(damaged);
+
+    const session = await B.openPage(server.url);
+    try {
+        await B.withTrace(session, 'page-installer', async ({ page, requests }) => {
+            const loaded = requests.length;
+            // Given out of order: the page puts them in name order.
+            await page.getByLabel('Pictures', { exact: true }).setInputFiles([bmp, png, damaged, jpeg]);
+            assert.deepStrictEqual(await problemLines(page), ['damaged.jpg: ' + reason + ' Remove']);
+            const names = page.locator('#slides .slide .name');
+            await assert.doesNotReject(page.waitForFunction(() =>
+                document.querySelectorAll('#slides .slide canvas').length === 3));
+            assert.deepStrictEqual(await names.allInnerTexts(),
+                ['damaged.jpg', 'IMG_1.jpg', 'IMG_2.png', 'IMG_10.bmp']);
+
+            await page.getByRole('button', { name: 'Remove damaged.jpg' }).first().click();
+            await page.getByRole('alert', { name: 'Problems' }).waitFor({ state: 'hidden' });
+            // By keyboard: the first slide one place later.
+            await page.locator('#slides .slide').first().focus();
+            await page.keyboard.press('Alt+ArrowRight');
+            assert.deepStrictEqual(await names.allInnerTexts(), ['IMG_2.png', 'IMG_1.jpg', 'IMG_10.bmp']);
+
+            await page.getByLabel('Logo', { exact: true }).setInputFiles(logo);
+            await page.getByLabel("Screen saver's name").fill('Page Saver');
+            await page.getByLabel('Banner').check();
+            await page.getByLabel('Web address').fill('http://example.com/');
+            await page.waitForFunction(() => document.getElementById('logo-picked').querySelector('canvas'));
+            const downloading = page.waitForEvent('download');
+            await page.getByRole('button', { name: 'Make installer' }).click();
+            const download = await downloading;
+            assert.strictEqual(download.suggestedFilename(), 'Page Saver.exe');
+            const made = path.join(B.OUT, 'Page Saver.exe');
+            await download.saveAs(made);
+
+            const own = requests.slice(loaded).filter((u) => !u.startsWith('blob:') && !u.startsWith('data:'));
+            assert.deepStrictEqual(own, [], 'no network request after the page has loaded');
+
+            const check = B.pack('check', made);
+            assert.strictEqual(check.status, 0, check.stdout + check.stderr);
+            const expected = path.join(B.OUT, 'command-line.exe');
+            const build = B.pack('build', '-o', expected, '--name', 'Page Saver', '--options',
+                'DVhttp://example.com/', '--logo', logo, png, jpeg, bmp);
+            assert.strictEqual(build.status, 0, build.stderr);
+            assert.ok(fs.readFileSync(made).equals(fs.readFileSync(expected)),
+                'the page\'s installer differs from glimmer-pack build\'s');
+        });
+    } finally {
+        await session.close();
+    }
+});
+
+test('every problem is listed at once and nothing is downloaded', async () => {
+    const good = B.picture(PICTURES, 'good.png', '-size', '64x48', 'gradient:green-white');
+    const notes = path.join(PICTURES, 'notes.txt');
+    fs.writeFileSync(notes, 'not a picture\n');
+    const session = await B.openPage(server.url);
+    try {
+        await B.withTrace(session, 'page-problems', async ({ page }) => {
+            const name = page.getByLabel("Screen saver's name");
+            await name.fill('My-Saver');
+            const rule = "The screen saver's name can only contain letters, digits, underscores, and spaces.";
+            await page.getByText(rule, { exact: true }).waitFor();
+            assert.strictEqual(await name.getAttribute('aria-invalid'), 'true');
+            await page.getByLabel('Web address').fill('http://example.com/' + 'a'.repeat(120));
+            await page.getByLabel('Pictures', { exact: true }).setInputFiles([good, notes]);
+            await page.waitForFunction(() => document.querySelectorAll('#slides .slide canvas').length === 1);
+            let downloads = 0;
+            page.on('download', () => downloads++);
+            await page.getByRole('button', { name: 'Make installer' }).click();
+            await page.getByRole('status').filter({ hasText: 'No installer made' }).waitFor();
+            const lines = await problemLines(page);
+            assert.strictEqual(lines.length, 3, lines.join('\n'));
+            assert.match(lines[0], /^notes\.txt: not a picture \(JPEG, PNG, WebP, HEIF, GIF or BMP, told by its contents\)/);
+            assert.strictEqual(lines[1], 'the name "My-Saver" is refused: ' + rule);
+            assert.match(lines[2], /^the options text "NVhttp:\/\/example\.com\/a+" holds an address longer than 127 characters$/);
+            assert.strictEqual(downloads, 0);
+        });
+    } finally {
+        await session.close();
+    }
+});
+
+test('a picture that would exhaust memory is refused with the command line\'s reason; the page carries on', async () => {
+    // A PNG header declaring 20000 x 20000 pixels: 400 megapixels, beyond the decoder's limit.
+    const bomb = path.join(PICTURES, 'bomb.png');
+    const header = Buffer.from('89504e470d0a1a0a0000000d49484452' + '00004e20' + '00004e20' + '0802000000', 'hex');
+    fs.writeFileSync(bomb, Buffer.concat([header, Buffer.from('f1a3b1ad', 'hex'), Buffer.alloc(64)]));
+    const reason = commandLineReason(bomb);
+    const after = B.picture(PICTURES, 'after.png', '-size', '80x60', 'gradient:blue-white');
+    const session = await B.openPage(server.url);
+    try {
+        await B.withTrace(session, 'page-bomb', async ({ page }) => {
+            await page.getByLabel('Pictures', { exact: true }).setInputFiles(bomb);
+            assert.deepStrictEqual(await problemLines(page), ['bomb.png: ' + reason + ' Remove']);
+            await page.getByLabel('Pictures', { exact: true }).setInputFiles(after);
+            await page.waitForFunction(() => document.querySelectorAll('#slides .slide canvas').length === 1);
+        });
+    } finally {
+        await session.close();
+    }
+});
