@@ -21,6 +21,7 @@ let server;
 test.before(async () => {
     fs.rmSync(PICTURES, { recursive: true, force: true });
     fs.mkdirSync(PICTURES, { recursive: true });
+    fs.rmSync(path.join(B.OUT, 'Page Saver.exe'), { force: true });
     server = await B.serve(B.WEB);
 });
 test.after(() => server.close());
@@ -43,7 +44,7 @@ function commandLineReason(file) {
 test('the installer the page makes is the command line\'s, byte for byte', async () => {
     const p = (name, ...args) => B.picture(PICTURES, name, ...args);
     const jpeg = p('IMG_1.jpg', '-size', '1200x900', 'gradient:yellow-orange', '-quality', '90');
-    const png = p('IMG_2.png', '-size', '500x400', 'plasma:white-cyan', '-seed', '3');
+    const png = p('IMG_2.png', '-size', '900x700', 'plasma:white-cyan', '-seed', '3');
     const bmp = p('IMG_10.bmp', '-size', '320x240', 'gradient:white-yellow', '-type', 'Palette',
         '-compress', 'RLE', 'BMP3:');
     const logo = p('logo.png', '-size', '400x100', 'gradient:red-blue');
