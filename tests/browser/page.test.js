@@ -7,6 +7,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
+const zlib = require('node:zlib');
 const B = require('./browser.js');
 
 const why = B.missing();
@@ -132,11 +133,39 @@ test('every problem is listed at once and nothing is downloaded', async () => {
     }
 });
 
+test('a folder comes in name order without its subfolders; dragging moves a slide', async () => {
+    const folder = path.join(PICTURES, 'trip');
+    fs.mkdirSync(path.join(folder, 'sub'), { recursive: true });
+    for (const [name, colour] of [['IMG_10.png', 'red'], ['img_9.png', 'blue'], ['IMG_1.png', 'green'],
+        ['sub/IMG_0.png', 'white']])
+        B.picture(folder, name, '-size', '64x48', 'xc:' + colour);
+    fs.writeFileSync(path.join(folder, 'Thumbs.db'), Buffer.from('d0cf11e0a1b11ae1' + '00'.repeat(60), 'hex'));
+    const session = await B.openPage(server.url);
+    try {
+        await B.withTrace(session, 'page-folder', async ({ page }) => {
+            await page.getByLabel('Picture folder').setInputFiles(folder);
+            await page.waitForFunction(() => document.querySelectorAll('#slides .slide canvas').length === 3);
+            const names = page.locator('#slides .slide .name');
+            assert.deepStrictEqual(await names.allInnerTexts(), ['trip/IMG_1.png', 'trip/img_9.png', 'trip/IMG_10.png']);
+            await page.getByText('skipped trip/Thumbs.db: not a picture').waitFor();
+            assert.strictEqual(await page.getByRole('alert', { name: 'Problems' }).count(), 0);
+            const slides = page.locator('#slides .slide');
+            await slides.nth(2).dragTo(slides.nth(0), { targetPosition: { x: 5, y: 40 } });
+            assert.deepStrictEqual(await names.allInnerTexts(), ['trip/IMG_10.png', 'trip/IMG_1.png', 'trip/img_9.png']);
+        });
+    } finally {
+        await session.close();
+    }
+});
+
 test('a picture that would exhaust memory is refused with the command line\'s reason; the page carries on', async () => {
     // A PNG header declaring 20000 x 20000 pixels: 400 megapixels, beyond the decoder's limit.
     const bomb = path.join(PICTURES, 'bomb.png');
-    const header = Buffer.from('89504e470d0a1a0a0000000d49484452' + '00004e20' + '00004e20' + '0802000000', 'hex');
-    fs.writeFileSync(bomb, Buffer.concat([header, Buffer.from('f1a3b1ad', 'hex'), Buffer.alloc(64)]));
+    const chunk = Buffer.from('49484452' + '00004e20' + '00004e20' + '0802000000', 'hex');
+    const crc = Buffer.alloc(4);
+    crc.writeUInt32BE(zlib.crc32(chunk));
+    fs.writeFileSync(bomb, Buffer.concat([Buffer.from('89504e470d0a1a0a0000000d', 'hex'), chunk, crc,
+        Buffer.alloc(64)]));
     const reason = commandLineReason(bomb);
     const after = B.picture(PICTURES, 'after.png', '-size', '80x60', 'gradient:blue-white');
     const session = await B.openPage(server.url);
