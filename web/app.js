@@ -521,13 +521,14 @@
             setup: assets.setup, engine: assets.engine, keep };
     }
 
-    // Recomputes the summary (size, memory, warnings) a little after the last change.
+    // Recomputes the summary (size, memory, warnings) a little after the last change; while
+    // pictures are converting, once they are done.
     let refreshTimer = 0;
     let refreshing = 0;
     function refresh() {
         clearTimeout(refreshTimer);
         refreshTimer = setTimeout(async () => {
-            if (!checks) return;
+            if (!checks || state.batch.done < state.batch.total) return;
             const ticket = ++refreshing;
             const answer = await checks.request('assemble', assembly(false));
             if (ticket !== refreshing) return;
