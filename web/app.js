@@ -603,6 +603,10 @@
     });
     $('cancel').addEventListener('click', cancel);
     $('make').addEventListener('click', make);
+    // The launch key is a virtual-key code: a letter or a digit.
+    $('key').addEventListener('input', () => {
+        $('key').value = $('key').value.replace(/[^A-Za-z0-9]/g, '').toUpperCase();
+    });
     for (const id of ['name', 'key', 'address', 'banner']) {
         $(id).addEventListener('input', () => {
             checkSettings();

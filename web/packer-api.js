@@ -151,7 +151,7 @@
     };
 
     const Api = {
-        MEMORY_TEXT: '1 GB',
+        MEMORY_TEXT: '2 GB',
         // A packer over the module's bytes; the stand-in when there are none.
         async open(wasm) {
             if (!wasm || typeof createPacker !== 'function') return standIn;
