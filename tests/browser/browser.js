@@ -85,7 +85,7 @@ async function withTrace(session, name, body) {
 // argument in capitals (BMP3) is the format to write in.
 function picture(dir, name, ...args) {
     const file = path.join(dir, name);
-    const format = /^[A-Z0-9]+$/.test(args[args.length - 1]) ? args.pop() + ':' : '';
+    const format = /^[A-Z][A-Z0-9]*$/.test(args[args.length - 1]) ? args.pop() + ':' : '';
     execFileSync('convert', [...args, format + file]);
     return file;
 }
