@@ -25,6 +25,7 @@
         facts: null,
         loadError: '',
         batch: { total: 0, done: 0 },
+        cancels: 0,         // times Cancel was pressed
         nextId: 1,
     };
 
@@ -118,6 +119,7 @@
     async function convert(entry, role) {
         entry.status = 'pending';
         const version = ++entry.version;
+        const cancels = state.cancels;
         state.batch.total++;
         showProgress();
         let bytes;
@@ -129,9 +131,14 @@
             return;
         }
         if (!pictures) await until(() => pictures);
+        // Cancel pressed while the file was being read: this one is left out too.
+        if (cancels !== state.cancels) {
+            finish(entry, version, { type: 'cancelled' });
+            return;
+        }
         const answer = await pictures.request('convert', { role, name: entry.name, bytes,
             options: slideOptions() }, [bytes]);
-        finish(entry, version, answer, role);
+        finish(entry, version, answer);
     }
 
     function until(condition) {
@@ -180,6 +187,7 @@
     }
 
     function cancel() {
+        state.cancels++;
         pictures.cancel();
         announce('Cancelled: the pictures not yet converted were left out.');
     }
