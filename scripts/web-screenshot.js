@@ -5,7 +5,7 @@
 const fs = require('node:fs');
 const path = require('node:path');
 const { createRequire } = require('node:module');
-process.env.GLIMMER_NODE_MODULES = process.argv[6];
+process.env.GLIMMER_NODE_MODULES = path.resolve(process.argv[6]);
 const B = require('../tests/browser/browser.js');
 
 async function main() {

@@ -8,7 +8,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const [web, pack, modules, ...pictures] = process.argv.slice(2);
-process.env.GLIMMER_NODE_MODULES = modules;
+process.env.GLIMMER_NODE_MODULES = path.resolve(modules);
 const B = require('../../tests/browser/browser.js');
 const { spawnSync } = require('node:child_process');
 
