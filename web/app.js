@@ -64,16 +64,10 @@
 
     async function load() {
         try {
-            const [protocol, api, worker, setup, engine] = await Promise.all([
+            const [protocol, api, worker, glue, wasm, setup, engine] = await Promise.all([
                 fetchText('protocol.js'), fetchText('packer-api.js'), fetchText('worker.js'),
+                fetchText('packer.js'), fetchBytes('packer.wasm'),
                 fetchBytes('assets/setup.exe'), fetchBytes('assets/glimmer-carried.exe')]);
-            // The module is optional while the page is exercised with the stand-in.
-            let glue = '', wasm = null;
-            try {
-                [glue, wasm] = await Promise.all([fetchText('packer.js'), fetchBytes('packer.wasm')]);
-            } catch (error) {
-                glue = '';
-            }
             assets.scripts = [protocol, '\n', glue, '\n', api, '\n', worker];
             assets.wasm = wasm;
             assets.setup = setup;
