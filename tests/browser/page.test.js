@@ -48,6 +48,18 @@ test('the installer the page makes is the command line\'s, byte for byte', async
     const png = p('IMG_2.png', '-size', '900x700', 'plasma:white-cyan', '-seed', '3');
     const bmp = p('IMG_10.bmp', '-size', '320x240', 'gradient:white-yellow', '-type', 'Palette',
         '-compress', 'RLE', 'BMP3');
+    const gif = p('IMG_3.gif', '-size', '400x300', 'plasma:yellow-white', '-seed', '4');
+    const webp = p('IMG_4.webp', '-size', '640x480', 'gradient:white-orange', '-quality', '80');
+    const alpha = p('IMG_5.png', '-size', '500x300', 'gradient:rgba(255,255,0,1)-rgba(0,255,255,0.2)');
+    // Stored on its side with EXIF orientation 6 (an APP1 segment put in after the JPEG's start
+    // marker): the saver shows it turned upright.
+    const turned = p('IMG_6.jpg', '-size', '1000x750', 'gradient:white-yellow');
+    const tiff = Buffer.from('4d4d002a00000008000101120003000000010006000000000000', 'hex');
+    const exif = Buffer.concat([Buffer.from('Exif\0\0', 'latin1'), tiff]);
+    const marker = Buffer.from([0xff, 0xe1, (exif.length + 2) >> 8, (exif.length + 2) & 255]);
+    const plain = fs.readFileSync(turned);
+    fs.writeFileSync(turned, Buffer.concat([plain.subarray(0, 2), marker, exif, plain.subarray(2)]));
+    const heic = p('IMG_7.heic', '-size', '640x480', 'gradient:yellow-white', '-quality', '70');
     const logo = p('logo.png', '-size', '400x100', 'gradient:red-blue');
     const damaged = path.join(PICTURES, 'damaged.jpg');
     fs.writeFileSync(damaged, fs.readFileSync(jpeg).subarray(0, 700));
@@ -58,20 +70,22 @@ test('the installer the page makes is the command line\'s, byte for byte', async
         await B.withTrace(session, 'page-installer', async ({ page, requests }) => {
             const loaded = requests.length;
             // Given out of order: the page puts them in name order.
-            await page.getByLabel('Pictures', { exact: true }).setInputFiles([bmp, png, damaged, jpeg]);
+            await page.getByLabel('Pictures', { exact: true }).setInputFiles([bmp, heic, png, turned,
+                damaged, gif, alpha, webp, jpeg]);
             assert.deepStrictEqual(await problemLines(page), ['damaged.jpg: ' + reason + ' Remove']);
             const names = page.locator('#slides .slide .name');
             await assert.doesNotReject(page.waitForFunction(() =>
-                document.querySelectorAll('#slides .slide canvas').length === 3));
-            assert.deepStrictEqual(await names.allInnerTexts(),
-                ['damaged.jpg', 'IMG_1.jpg', 'IMG_2.png', 'IMG_10.bmp']);
+                document.querySelectorAll('#slides .slide canvas').length === 8));
+            const inOrder = ['IMG_1.jpg', 'IMG_2.png', 'IMG_3.gif', 'IMG_4.webp', 'IMG_5.png',
+                'IMG_6.jpg', 'IMG_7.heic', 'IMG_10.bmp'];
+            assert.deepStrictEqual(await names.allInnerTexts(), ['damaged.jpg', ...inOrder]);
 
             await page.getByRole('button', { name: 'Remove damaged.jpg' }).first().click();
             await page.getByRole('alert', { name: 'Problems' }).waitFor({ state: 'hidden' });
             // By keyboard: the first slide one place later.
             await page.locator('#slides .slide').first().focus();
             await page.keyboard.press('Alt+ArrowRight');
-            assert.deepStrictEqual(await names.allInnerTexts(), ['IMG_2.png', 'IMG_1.jpg', 'IMG_10.bmp']);
+            assert.deepStrictEqual(await names.allInnerTexts(), ['IMG_2.png', 'IMG_1.jpg', ...inOrder.slice(2)]);
 
             await page.getByLabel('Logo', { exact: true }).setInputFiles(logo);
             await page.getByLabel("Screen saver's name").fill('Page Saver');
@@ -92,7 +106,7 @@ test('the installer the page makes is the command line\'s, byte for byte', async
             assert.strictEqual(check.status, 0, check.stdout + check.stderr);
             const expected = path.join(B.OUT, 'command-line.exe');
             const build = B.pack('build', '-o', expected, '--name', 'Page Saver', '--options',
-                'DVhttp://example.com/', '--logo', logo, png, jpeg, bmp);
+                'DVhttp://example.com/', '--logo', logo, png, jpeg, gif, webp, alpha, turned, heic, bmp);
             assert.strictEqual(build.status, 0, build.stderr);
             assert.ok(fs.readFileSync(made).equals(fs.readFileSync(expected)),
                 'the page\'s installer differs from glimmer-pack build\'s');

@@ -30,7 +30,7 @@ class WebInstaller(unittest.TestCase):
             setup.stop()
         try:
             expected, slides = installer.expected_saver(INSTALLER)
-            self.assertEqual(slides, 3)
+            self.assertEqual(slides, 8)
             with open(installer.saver_path(NAME), "rb") as f:
                 self.assertTrue(f.read() == expected, "installed saver differs from the payload")
             installer.saver_shows_pictures(self, NAME, "slide")
