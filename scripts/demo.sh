@@ -163,9 +163,12 @@ kill "$saver_pid" 2>/dev/null || true
 
 say "The page that makes installers in the browser"
 if [ -x /usr/bin/chromium ] && tests/browser/npm-ci.sh "$BUILD/host/browser" >/dev/null; then
-    node scripts/web-screenshot.js "$DIST/web" "$BUILD/win32/setup/demo" "$name" \
-        "$DIST/web-builder.png" "$BUILD/host/browser/node_modules"
-    echo "   saved $DIST/web-builder.png"
+    if node scripts/web-screenshot.js "$DIST/web" "$BUILD/win32/setup/demo" "$name" \
+        "$DIST/web-builder.png" "$BUILD/host/browser/node_modules"; then
+        echo "   saved $DIST/web-builder.png"
+    else
+        echo "   the page could not be photographed (is its WebAssembly module built?)"
+    fi
 else
     echo "   chromium or playwright-core is missing: no screenshot of the page"
 fi
