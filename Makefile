@@ -7,6 +7,7 @@
 #   make BUILD=dir         use another build folder (its dist/ then lies inside it)
 #   make WINE_TESTS=win64  run the Win32 tests on the x86_64 twin (where 32-bit Wine is missing)
 #   make win64             also build the x86_64 twin of the programs
+#   make web               gather the page into dist/web/ (after a build)
 #   make tests             also build the fuzz targets (with clang), for scripts/test.sh
 #   make wasm              the photo import in WebAssembly with its tests (the decoding
 #                          libraries come from Debian's source packages, built once)
@@ -24,13 +25,13 @@ ABS_BUILD := $(abspath $(BUILD))
 TESTS_IN = $(if $(filter $(1),$(WINE_TESTS)),ON,OFF)
 PREFIX ?= /usr/local
 
-.PHONY: all host win32 win64 fuzz wasm dist tests check install deb clean
+.PHONY: all host win32 win64 fuzz wasm dist web tests check install deb clean
 
 all: dist
 
 host:
 	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release \
-	    -DGLIMMER_WIN32_BUILD=$(ABS_BUILD)/win32 >/dev/null
+	    -DGLIMMER_WIN32_BUILD=$(ABS_BUILD)/win32 -DGLIMMER_DIST=$(abspath $(DIST)) >/dev/null
 	cmake --build $(BUILD)/host -j$(JOBS)
 
 win32: host
@@ -58,6 +59,18 @@ dist: win32 $(filter win64,$(WINE_TESTS))
 	cp $(BUILD)/win32/out/*.exe $(DIST)/
 	if [ -d $(BUILD)/win64/out ]; then mkdir -p $(DIST)/win64 && \
 	    cp $(BUILD)/win64/out/*.exe $(DIST)/win64/; fi
+	$(MAKE) --no-print-directory BUILD=$(BUILD) DIST=$(DIST) web
+
+# The page: its HTML, style and scripts, the WebAssembly module of the packing library, and as
+# assets the setup image and the engine it packs (the same files as share/glimmer/).
+web:
+	rm -rf $(DIST)/web
+	mkdir -p $(DIST)/web/assets
+	cp web/index.html web/*.css web/*.js $(DIST)/web/
+	cp $(BUILD)/win32/setup/setup.exe $(BUILD)/win32/engine/glimmer-carried.exe \
+	    $(DIST)/web/assets/
+	if [ -f $(BUILD)/wasm/tree/packer.wasm ]; then \
+	    cp $(BUILD)/wasm/tree/packer.js $(BUILD)/wasm/tree/packer.wasm $(DIST)/web/; fi
 
 # The libFuzzer targets, built with clang in a tree of their own.
 fuzz:

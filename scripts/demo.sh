@@ -161,7 +161,20 @@ for _ in $(seq 100); do
 done
 kill "$saver_pid" 2>/dev/null || true
 
+say "The page that makes installers in the browser"
+if [ -x /usr/bin/chromium ] && tests/browser/npm-ci.sh "$BUILD/host/browser" >/dev/null; then
+    if node scripts/web-screenshot.js "$DIST/web" "$BUILD/win32/setup/demo" "$name" \
+        "$DIST/web-builder.png" "$BUILD/host/browser/node_modules"; then
+        echo "   saved $DIST/web-builder.png"
+    else
+        echo "   the page could not be photographed (is its WebAssembly module built?)"
+    fi
+else
+    echo "   chromium or playwright-core is missing: no screenshot of the page"
+fi
+
 say "Done"
 echo "   $DIST/demo-setup.png      the installer's dialog"
 echo "   $DIST/demo-installed.png  its message after Install"
 echo "   $DIST/demo-saver.png      the installed saver running full-screen"
+echo "   $DIST/web-builder.png     the page with the demo pictures added (scripts/web.sh serves it)"
