@@ -29,7 +29,8 @@
         nextDelay: 0,          // ms to the next step; 0 when the show cannot run
         running: false,        // started with at least one slide
         seed: null,            // fixed seed for the next start, else the time
-        stepTimes: [],         // ms the last steps took (step and blit), newest last
+        stepLog: [],           // the last steps, newest last: {at, took, engine, delay} in ms (took:
+                               // step and blit; engine: the step alone)
     };
 
     // ---- The module ------------------------------------------------------------------------
@@ -83,18 +84,21 @@
         m.HEAPU8.set(mask, m._preview_banner_mask());
     }
 
-    // Copies the part of the frame the last call changed onto the canvas.
+    // Puts the part of the frame the last call changed onto the canvas, straight from the
+    // module's memory: the rows it spans as a view, and only the changed columns of them.
     function blit() {
         const [x, y, w, h] = int32s(m._preview_state(), 4);
         if (w <= 0 || h <= 0) return;
         const [width] = show.screen;
-        const frame = m._preview_frame();
-        const pixels = new Uint8ClampedArray(w * h * 4);
-        for (let row = 0; row < h; row++) {
-            const from = frame + ((y + row) * width + x) * 4;
-            pixels.set(m.HEAPU8.subarray(from, from + w * 4), row * w * 4);
-        }
-        $('saver-preview').getContext('2d').putImageData(new ImageData(pixels, w, h), x, y);
+        const rows = new Uint8ClampedArray(m.HEAPU8.buffer, m._preview_frame() + y * width * 4,
+            width * h * 4);
+        context().putImageData(new ImageData(rows, width, h), 0, y, x, 0, w, h);
+    }
+
+    let canvasContext = null;
+    function context() {
+        if (!canvasContext) canvasContext = $('saver-preview').getContext('2d');
+        return canvasContext;
     }
 
     // ---- The schedule ----------------------------------------------------------------------
@@ -115,9 +119,11 @@
         if (!show.running) return 0;
         const start = performance.now();
         show.nextDelay = m._preview_step();
+        const computed = performance.now();
         blit();
-        show.stepTimes.push(performance.now() - start);
-        if (show.stepTimes.length > 256) show.stepTimes.shift();
+        show.stepLog.push({ at: start, took: performance.now() - start, engine: computed - start,
+            delay: show.nextDelay });
+        if (show.stepLog.length > 1024) show.stepLog.shift();
         describe();
         return show.nextDelay;
     }
@@ -302,7 +308,7 @@
             const s = int32s(m._preview_state(), 9);
             return { slide: s[4], x: s[5], y: s[6], intensity: s[7], logoVisible: s[8],
                 delay: show.nextDelay, playing: show.playing, running: show.running,
-                timerPending: show.timer !== 0, stepTimes: show.stepTimes.slice() };
+                timerPending: show.timer !== 0, stepLog: show.stepLog.slice() };
         },
         ready: () => m !== null,
     };
