@@ -180,3 +180,26 @@ test('a picture that would exhaust memory is refused with the command line\'s re
         await session.close();
     }
 });
+
+test('Cancel stops converting, leaves out what was not done, and the next pictures convert', async () => {
+    const big = [1, 2, 3, 4].map((i) => B.picture(PICTURES, 'big' + i + '.png', '-size', '4000x3000',
+        '-seed', String(i), 'plasma:'));
+    const small = B.picture(PICTURES, 'small.png', '-size', '64x48', 'gradient:white-black');
+    const session = await B.openPage(server.url);
+    try {
+        await B.withTrace(session, 'page-cancel', async ({ page }) => {
+            await page.getByLabel('Pictures', { exact: true }).setInputFiles(big);
+            const cancel = page.getByRole('button', { name: 'Cancel' });
+            await cancel.click();
+            await page.locator('#busy').waitFor({ state: 'hidden' });
+            const left = await page.locator('#slides .slide').count();
+            assert.ok(left < big.length, left + ' of ' + big.length + ' pictures kept after Cancel');
+            await page.getByLabel('Pictures', { exact: true }).setInputFiles(small);
+            await page.waitForFunction((n) => document.querySelectorAll('#slides .slide canvas').length === n,
+                left + 1);
+            assert.strictEqual(await page.getByRole('alert', { name: 'Problems' }).count(), 0);
+        });
+    } finally {
+        await session.close();
+    }
+});
