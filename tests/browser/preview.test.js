@@ -223,6 +223,7 @@ test('paused or hidden, the preview sets no timer; play and the installer\'s dia
                 Array.from(c.getImageData(x, y, 1, 1).data.slice(0, 3)));
         });
         assert.deepStrictEqual(corners, [[255, 255, 128], [0, 255, 128], [255, 0, 128], [0, 0, 128]]);
+        await page.locator('section.preview').screenshot({ path: path.join(B.OUT, 'preview-section.png') });
     });
     await session.close();
 });
