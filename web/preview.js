@@ -184,8 +184,12 @@
         if (!m) return;
         let again = false;
         if (!sameList(page.slides, show.slides)) {
-            m._preview_slides_clear();
-            page.slides.forEach((dib) => withBytes(dib, (p, n) => m._preview_slide_add(p, n)));
+            // Pictures added at the end (a batch converting) are copied in alone; any other
+            // change copies the list again.
+            const added = sameList(page.slides.slice(0, show.slides.length), show.slides);
+            if (!added) m._preview_slides_clear();
+            page.slides.slice(added ? show.slides.length : 0)
+                .forEach((dib) => withBytes(dib, (p, n) => m._preview_slide_add(p, n)));
             show.slides = page.slides.slice();
             again = true;
         }
