@@ -53,9 +53,9 @@ test('a slide fades in at its place within the fade time, and the canvas is the 
     await B.withTrace(session, 'preview-fade', async ({ page }) => {
         const screen = [800, 600];
         const slide = P.writePicture(PICTURES, 'true-colour.bmp', P.bmp(200, 150, gradient));
-        const started = Date.now();
         await P.addSlides(page, [slide], 1);
-        // Playing at the default settings: lit within the first delay and eight fade steps.
+        // Playing at the default settings from the moment the slide is there: lit whole within
+        // the first delay and eight fade steps (and a margin for a busy machine).
         const settings = { intensity: 256, fade: 200, sustain: 6000 };
         await page.waitForFunction(() => {
             const c = document.getElementById('saver-preview');
@@ -64,8 +64,6 @@ test('a slide fades in at its place within the fade time, and the canvas is the 
             for (let i = 0; i < d.length; i += 4) if (d[i] || d[i + 1] || d[i + 2]) n++;
             return n === 200 * 150;
         }, null, { timeout: 100 + 8 * settings.fade + 3000, polling: 20 });
-        const litAfter = Date.now() - started;
-        assert.ok(litAfter < 30000, 'lit after ' + litAfter + ' ms');
 
         // Paused, replayed from the seed: each moment against the engine's own computation.
         const dib = await page.evaluate(() => Array.from(new Uint8Array(window.GlimmerPage.snapshot().slides[0])));
