@@ -67,8 +67,8 @@ web:
 	cp web/index.html web/*.css web/*.js $(DIST)/web/
 	cp $(BUILD)/win32/setup/setup.exe $(BUILD)/win32/engine/glimmer-carried.exe \
 	    $(DIST)/web/assets/
-	if [ -f $(BUILD)/wasm/packer.wasm ]; then \
-	    cp $(BUILD)/wasm/packer.js $(BUILD)/wasm/packer.wasm $(DIST)/web/; fi
+	if [ -f $(BUILD)/wasm/tree/packer.wasm ]; then \
+	    cp $(BUILD)/wasm/tree/packer.js $(BUILD)/wasm/tree/packer.wasm $(DIST)/web/; fi
 	if command -v emcc >/dev/null; then $(MAKE) --no-print-directory BUILD=$(BUILD) preview-wasm && \
 	    cp $(BUILD)/wasm-preview/saver-preview.js $(BUILD)/wasm-preview/saver-preview.wasm \
 	    $(DIST)/web/; fi

@@ -441,8 +441,16 @@
             list.push({ reason: 'the name "' + saverName() + '" is refused: ' + state.nameReason });
         if (state.optionsReason)
             list.push({ reason: 'the options text "' + optionsText() + '" ' + state.optionsReason });
-        if (state.summary && state.summary.slides > 0)
-            state.summary.problems.forEach((reason) => list.push({ reason }));
+        // The last assembly's own problems, less those already listed and, before a name is
+        // typed, the empty name's.
+        if (state.summary && state.summary.slides > 0) {
+            const seen = new Set(list.map((p) => p.reason));
+            for (const reason of state.summary.problems) {
+                if (seen.has(reason) || (saverName() === '' && reason.startsWith('the name ""')))
+                    continue;
+                list.push({ reason });
+            }
+        }
         return list;
     }
 
@@ -614,6 +622,10 @@
     });
     $('cancel').addEventListener('click', cancel);
     $('make').addEventListener('click', make);
+    // The launch key is a virtual-key code: a letter or a digit.
+    $('key').addEventListener('input', () => {
+        $('key').value = $('key').value.replace(/[^A-Za-z0-9]/g, '').toUpperCase();
+    });
     for (const id of ['name', 'key', 'address', 'banner']) {
         $(id).addEventListener('input', () => {
             checkSettings();

@@ -117,6 +117,7 @@
             return {
                 banner: 'Glimmer slideshow screen saver demo!', nameMaximum: 64,
                 addressMaximum: 127, slideSlots: 100, memoryBudget: 16 * 1024 * 1024,
+                memoryBound: '1024.0 MB',
             };
         },
         check(name, options) {
@@ -151,7 +152,6 @@
     };
 
     const Api = {
-        MEMORY_TEXT: '1 GB',
         // A packer over the module's bytes; the stand-in when there are none.
         async open(wasm) {
             if (!wasm || typeof createPacker !== 'function') return standIn;

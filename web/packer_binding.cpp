@@ -3,7 +3,7 @@
 // worker copies out before its next call; inputs are copied in by the worker and freed by it.
 //
 //   packer_facts()                          {banner, nameMaximum, addressMaximum, slideSlots,
-//                                            memoryBudget}
+//                                            memoryBudget, memoryBound}
 //   packer_check(name, options)             {nameReason, optionsReason}
 //   packer_convert(data, size, role, bits, boxWidth, boxHeight)
 //       1: data 0 = the Dib, data 1 = thumbnail RGBA; {width, height, bits, warnings,
@@ -151,7 +151,8 @@ EMSCRIPTEN_KEEPALIVE void packer_facts()
                  ",\"nameMaximum\":" + std::to_string(SAVER_NAME_MAXIMUM) +
                  ",\"addressMaximum\":" + std::to_string(OPTIONS_ADDRESS_MAXIMUM) +
                  ",\"slideSlots\":" + std::to_string(SLIDE_SLOTS) +
-                 ",\"memoryBudget\":" + std::to_string(SAVER_MEMORY_BUDGET) + "}";
+                 ",\"memoryBudget\":" + std::to_string(SAVER_MEMORY_BUDGET) +
+                 ",\"memoryBound\":" + Quote(MemoryText(GLIMMER_WASM_MAXIMUM_MEMORY)) + "}";
 }
 
 EMSCRIPTEN_KEEPALIVE void packer_check(const char *name, const char *options)

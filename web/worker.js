@@ -5,6 +5,7 @@
 'use strict';
 
 let packer = null;
+let facts = null; // the module's facts, kept for the reason when it breaks
 
 function post(type, fields) {
     const message = GlimmerProtocol.make(type, fields);
@@ -17,7 +18,7 @@ function brokenReason(error) {
     const text = String((error && error.message) || error);
     if (/memory|OOM|allocat/i.test(text))
         return 'ran out of memory while converting it (the page allows ' +
-            GlimmerPackerApi.MEMORY_TEXT + ')';
+            (facts ? facts.memoryBound : 'a bounded memory') + ')';
     return 'the decoder stopped: ' + text;
 }
 
@@ -25,7 +26,8 @@ async function answer(message) {
     switch (message.type) {
     case 'init':
         packer = await GlimmerPackerApi.open(message.wasm);
-        post('ready', { facts: packer.facts() });
+        facts = packer.facts();
+        post('ready', { facts });
         return;
     case 'check':
         post('checked', Object.assign({ job: message.job }, packer.check(message.name, message.options)));
