@@ -74,19 +74,16 @@ web:
 	    $(DIST)/web/; fi
 
 # The saver preview's WebAssembly module: the engine's slideshow logic, settings and Dib code
-# (the carried engine's sustain pair) under the page's show. Debian's emcc needs Debian's node
-# modules on NODE_PATH.
+# under the page's show. Debian's emcc needs Debian's node modules on NODE_PATH.
 PREVIEW_SOURCES = web/preview_show.cpp web/preview_binding.cpp engine/slideshow_logic.cpp \
-    engine/settings.cpp engine/variant.cpp common/dib.cpp common/blob.cpp common/memory.cpp \
-    common/memory_posix.cpp
-PREVIEW_HEADERS = web/preview_show.h engine/slideshow_logic.h engine/settings.h common/dib.h \
-    common/blob.h common/memory.h
+    engine/settings.cpp common/dib.cpp common/blob.cpp common/memory.cpp common/memory_posix.cpp
+PREVIEW_HEADERS = web/preview_show.h engine/slideshow_logic.h engine/settings.h \
+    engine/variant_tag.h common/dib.h common/blob.h common/memory.h
 preview-wasm: $(BUILD)/wasm-preview/saver-preview.wasm
 $(BUILD)/wasm-preview/saver-preview.wasm: $(PREVIEW_SOURCES) $(PREVIEW_HEADERS)
 	mkdir -p $(BUILD)/wasm-preview
 	NODE_PATH=/usr/share/nodejs emcc -O2 -std=c++17 -fno-exceptions -fno-rtti \
-	    -Icommon -Iengine -Iweb -DGLIMMER_SUSTAIN_MAXIMUM=15000 -DGLIMMER_SUSTAIN_STEP=700 \
-	    $(PREVIEW_SOURCES) -sMODULARIZE=1 -sEXPORT_NAME=createSaverPreview \
+	    -Icommon -Iengine -Iweb $(PREVIEW_SOURCES) -sMODULARIZE=1 -sEXPORT_NAME=createSaverPreview \
 	    -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=1073741824 -sENVIRONMENT=web \
 	    -sEXPORTED_FUNCTIONS=_malloc,_free -sEXPORTED_RUNTIME_METHODS=UTF8ToString \
 	    -o $(BUILD)/wasm-preview/saver-preview.js

@@ -25,7 +25,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE const int32_t *preview_ranges()
 {
     static int32_t ranges[12];
-    SettingsBar sustain = SustainBar(SUSTAIN_MAXIMUM, SUSTAIN_STEP);
+    SettingsBar sustain = PreviewSustainBar();
     const SettingsBar *bars[3] = {&INTENSITY_BAR, &FADE_TIME_BAR, &sustain};
     const int32_t defaults[3] = {INTENSITY_DEFAULT, FADE_TIME_DEFAULT, SUSTAIN_DEFAULT};
     for (int i = 0; i < 3; i++) {

@@ -11,6 +11,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include "dib.h"
+#include "variant_tag.h"
 
 static const uint32_t BMP_FILE_HEADER = 14; // "BM", size, reserved, offset
 
@@ -123,9 +124,14 @@ static int32_t BarClamp(const SettingsBar *bar, int value)
     return result;
 }
 
+SettingsBar PreviewSustainBar()
+{
+    return SustainBar(VARIANT_CARRIED.sustainMaximum, VARIANT_CARRIED.sustainStep);
+}
+
 void PreviewSetSettings(PreviewShow *show, int intensity, int fadeTime, int sustainTime)
 {
-    SettingsBar sustain = SustainBar(SUSTAIN_MAXIMUM, SUSTAIN_STEP);
+    SettingsBar sustain = PreviewSustainBar();
     show->settings.intensity = BarClamp(&INTENSITY_BAR, intensity);
     show->settings.fadeTime = BarClamp(&FADE_TIME_BAR, fadeTime);
     show->settings.sustainTime = BarClamp(&sustain, sustainTime);

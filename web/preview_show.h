@@ -54,8 +54,10 @@ int PreviewSetLogo(PreviewShow *show, const uint8_t *data, uint32_t size);
 // Reads the options text as the engine does; returns 1 when what the show draws changes (the
 // banner was turned on or off).
 int PreviewSetOptions(PreviewShow *show, const char *text);
-// Takes the three settings, each clamped into the range the engine's settings dialog allows
-// (sustain up to SUSTAIN_MAXIMUM of the engine built in).
+// The sustain bar of the engine the installer carries, the one the preview plays.
+SettingsBar PreviewSustainBar();
+// Takes the three settings, each clamped into the range the carried engine's settings dialog
+// allows.
 void PreviewSetSettings(PreviewShow *show, int intensity, int fadeTime, int sustainTime);
 
 // Starts the show as the engine's window creation does: the generator from its start values

@@ -6,6 +6,7 @@
 #include <vector>
 #include "dib.h"
 #include "preview_show.h"
+#include "variant_tag.h"
 
 namespace {
 
@@ -141,7 +142,7 @@ TEST(PreviewShow, SettingsClampedToTheSettingsDialogsBars)
     } ROWS[] = {
         {"in-range", {128, 300, 9000}, {128, 300, 9000}},
         {"below", {0, -5, 10}, {INTENSITY_MINIMUM, FADE_TIME_MINIMUM, SUSTAIN_MINIMUM}},
-        {"above", {999, 9999, 99999}, {INTENSITY_MAXIMUM, FADE_TIME_MAXIMUM, SUSTAIN_MAXIMUM}},
+        {"above", {999, 9999, 99999}, {INTENSITY_MAXIMUM, FADE_TIME_MAXIMUM, VARIANT_CARRIED.sustainMaximum}},
     };
     for (const auto &row : ROWS) {
         SCOPED_TRACE(row.name);
