@@ -8,6 +8,8 @@ packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xd
     imagemagick cmake make g++ googletest python3 pkg-config binutils dpkg-dev
     libjpeg62-turbo-dev libpng-dev libwebp-dev libheif-dev libgif-dev libexif-dev
     libimagequant-dev clang libclang-rt-14-dev chromium)
+# The saver preview's WebAssembly module is built with Debian's emscripten.
+packages+=(emscripten)
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
