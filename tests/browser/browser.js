@@ -81,10 +81,12 @@ async function withTrace(session, name, body) {
     }
 }
 
-// Makes a picture with ImageMagick's convert from its arguments; returns the path.
+// Makes a picture with ImageMagick's convert from its arguments; returns the path. A last
+// argument in capitals (BMP3) is the format to write in.
 function picture(dir, name, ...args) {
     const file = path.join(dir, name);
-    execFileSync('convert', [...args, file]);
+    const format = /^[A-Z0-9]+$/.test(args[args.length - 1]) ? args.pop() + ':' : '';
+    execFileSync('convert', [...args, format + file]);
     return file;
 }
 
