@@ -25,7 +25,7 @@ ABS_BUILD := $(abspath $(BUILD))
 TESTS_IN = $(if $(filter $(1),$(WINE_TESTS)),ON,OFF)
 PREFIX ?= /usr/local
 
-.PHONY: all host win32 win64 fuzz wasm dist web tests check install deb clean
+.PHONY: all host win32 win64 fuzz wasm dist web preview-wasm tests check install deb clean
 
 all: dist
 
@@ -71,6 +71,24 @@ web:
 	    $(DIST)/web/assets/
 	if [ -f $(BUILD)/wasm/tree/packer.wasm ]; then \
 	    cp $(BUILD)/wasm/tree/packer.js $(BUILD)/wasm/tree/packer.wasm $(DIST)/web/; fi
+	if command -v emcc >/dev/null; then $(MAKE) --no-print-directory BUILD=$(BUILD) preview-wasm && \
+	    cp $(BUILD)/wasm-preview/saver-preview.js $(BUILD)/wasm-preview/saver-preview.wasm \
+	    $(DIST)/web/; fi
+
+# The saver preview's WebAssembly module: the engine's slideshow logic, settings and Dib code
+# under the page's show. Debian's emcc needs Debian's node modules on NODE_PATH.
+PREVIEW_SOURCES = web/preview_show.cpp web/preview_binding.cpp engine/slideshow_logic.cpp \
+    engine/settings.cpp common/dib.cpp common/blob.cpp common/memory.cpp common/memory_posix.cpp
+PREVIEW_HEADERS = web/preview_show.h engine/slideshow_logic.h engine/settings.h \
+    engine/variant_tag.h common/dib.h common/blob.h common/memory.h
+preview-wasm: $(BUILD)/wasm-preview/saver-preview.wasm
+$(BUILD)/wasm-preview/saver-preview.wasm: $(PREVIEW_SOURCES) $(PREVIEW_HEADERS)
+	mkdir -p $(BUILD)/wasm-preview
+	NODE_PATH=/usr/share/nodejs emcc -O2 -std=c++17 -fno-exceptions -fno-rtti \
+	    -Icommon -Iengine -Iweb $(PREVIEW_SOURCES) -sMODULARIZE=1 -sEXPORT_NAME=createSaverPreview \
+	    -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=1073741824 -sENVIRONMENT=web \
+	    -sEXPORTED_FUNCTIONS=_malloc,_free -sEXPORTED_RUNTIME_METHODS=UTF8ToString \
+	    -o $(BUILD)/wasm-preview/saver-preview.js
 
 # The libFuzzer targets, built with clang in a tree of their own.
 fuzz:

@@ -113,6 +113,11 @@ int PointerLeftTolerance(int startX, int startY, int x, int y)
            y < startY - MOUSE_TOLERANCE || y > startY + MOUSE_TOLERANCE;
 }
 
+int BannerRed(int intensity)
+{
+    return (intensity * 255) >> 8;
+}
+
 int BannerUnscramble(const char *scrambled, char *buffer, int capacity)
 {
     int length = 0;

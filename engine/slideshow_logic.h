@@ -79,6 +79,10 @@ void OptionsParse(const char *text, SaverOptions *options);
 // 1 when a pointer at (x, y) has left the square of MOUSE_TOLERANCE around (startX, startY).
 int PointerLeftTolerance(int startX, int startY, int x, int y);
 
+// The red component (0 to 255) of the banner's text at a settings intensity in 256ths: the
+// banner dims with the slides.
+int BannerRed(int intensity);
+
 // The banner line as stored in the program: every byte XOR 3, NUL-terminated.
 extern const char BANNER_SCRAMBLED[];
 // Unscrambles text (XOR 3 up to its NUL) into buffer of capacity bytes, always terminated.

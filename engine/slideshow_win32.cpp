@@ -54,7 +54,7 @@ void DrawBanner(HWND window, HDC dc)
     int length = BannerUnscramble(BANNER_SCRAMBLED, text, sizeof text);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB((Settings.intensity * 255) >> 8, 0, 0));
+    SetTextColor(dc, RGB(BannerRed(Settings.intensity), 0, 0));
     TextOutA(dc, 0, client.bottom - height, text, length);
     SelectObject(dc, previous);
     DeleteObject(font);

@@ -520,7 +520,18 @@
         renderPicked('preview');
         renderProblems();
         renderSummary();
+        document.dispatchEvent(new CustomEvent('glimmer-page', { detail: snapshot() }));
     }
+
+    // What the saver preview plays and the installer's dialog shows: the ready pictures in slide
+    // order, the logo, the preview picture, the options text and the name.
+    function snapshot() {
+        const ready = (entry) => (entry && entry.status === 'ready' ? entry.dib : null);
+        return { slides: state.slides.filter((e) => e.status === 'ready').map((e) => e.dib),
+            logo: ready(state.logo), preview: ready(state.preview), options: optionsText(),
+            name: saverName() };
+    }
+    window.GlimmerPage = { snapshot };
 
     // The request fields of an assembly of what is ready now.
     function assembly(keep) {
