@@ -78,7 +78,7 @@ web:
 # The saver preview's WebAssembly module: the engine's slideshow logic, settings and Dib code
 # under the page's show. Debian's emcc needs Debian's node modules on NODE_PATH.
 PREVIEW_SOURCES = web/preview_show.cpp web/preview_binding.cpp engine/slideshow_logic.cpp \
-    engine/settings.cpp common/dib.cpp common/blob.cpp common/memory.cpp common/memory_posix.cpp
+    engine/settings.cpp common/dib.cpp common/blob.cpp common/allocation.cpp common/allocation_end_posix.cpp
 PREVIEW_HEADERS = web/preview_show.h engine/slideshow_logic.h engine/settings.h \
     engine/variant_tag.h common/dib.h common/blob.h common/memory.h
 preview-wasm: $(BUILD)/wasm-preview/saver-preview.wasm
