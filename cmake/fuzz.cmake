@@ -15,5 +15,5 @@ target_link_libraries(glimmer_fuzz_core PUBLIC glimmer_flags)
 target_compile_options(glimmer_fuzz_core PRIVATE ${GLIMMER_FUZZ_FLAGS})
 
 # The photo library's sources and dependencies; only its function is used here.
-add_subdirectory(${CMAKE_SOURCE_DIR}/tools/photo ${CMAKE_BINARY_DIR}/photo EXCLUDE_FROM_ALL)
+add_subdirectory(${CMAKE_SOURCE_DIR}/tools/decoders ${CMAKE_BINARY_DIR}/decoders EXCLUDE_FROM_ALL)
 add_subdirectory(${CMAKE_SOURCE_DIR}/tests/fuzz ${CMAKE_BINARY_DIR}/tests/fuzz)

@@ -47,7 +47,7 @@ function(glimmer_host_test)
     target_compile_options(${T_NAME} PRIVATE ${GLIMMER_SANITIZE} -g)
     target_link_options(${T_NAME} PRIVATE ${GLIMMER_SANITIZE})
     target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/common
-        ${CMAKE_SOURCE_DIR}/engine ${CMAKE_SOURCE_DIR}/setup ${CMAKE_SOURCE_DIR}/tools
+        ${CMAKE_SOURCE_DIR}/engine ${CMAKE_SOURCE_DIR}/setup
         ${CMAKE_SOURCE_DIR}/tests/common)
     add_test(NAME host.${T_NAME} COMMAND ${T_NAME})
     set_tests_properties(host.${T_NAME} PROPERTIES LABELS host

@@ -1,7 +1,7 @@
 // The post-link stub rewrite. The block that moves is the PE signature, the COFF header, the
 // optional header and the section table; section RVAs and file offsets stay as they are, so the
 // block must fit between offset 256 and the first section's data, and inside SizeOfHeaders.
-#include "pe_stub.h"
+#include "pestub_core.h"
 
 #include <string.h>
 #include "blob.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 #include "file_util.h"
-#include "pe_stub.h"
+#include "pestub_core.h"
 
 int main(int argc, char **argv)
 {

@@ -1,6 +1,6 @@
 // The post-link stub rewrite on synthetic PE images: what moves, what stays, what is refused.
 #include <gtest/gtest.h>
-#include "pe_stub.h"
+#include "pestub_core.h"
 #include "test_files.h"
 
 // A PE image as ld lays it out: 64-byte DOS header, e_lfanew 0x80, PE32+ optional header of
