@@ -14,11 +14,12 @@
 #include <vector>
 
 #include "blob.h"
-#include "container_walk.h"
+#include "build_command.h"
+#include "check_command.h"
+#include "container_file.h"
 #include "dib.h"
 #include "file_util.h"
-#include "pack_build.h"
-#include "pack_check.h"
+#include "pack_container.h"
 #include "pack_messages.h"
 
 static void Usage(FILE *out)
@@ -50,7 +51,7 @@ static void ExtractHelp()
 
 static int List(const char *path)
 {
-    return WalkContainer(path, [](uint64_t offset, const Blob *blob) {
+    return WalkContainerFile(path, [](uint64_t offset, const Blob *blob) {
         if (!blob) {
             printf("payload offset %llu\n", (unsigned long long)offset);
             return 1;
@@ -101,12 +102,12 @@ static int ExtractRecord(const char *dir, int index, const Blob *blob)
 
 static int Extract(const char *path, const char *dir)
 {
-    if (!WalkContainer(path, [](uint64_t, const Blob *) { return 1; }))
+    if (!WalkContainerFile(path, [](uint64_t, const Blob *) { return 1; }))
         return 0;
     if (mkdir(dir, 0777) != 0 && errno != EEXIST)
         return PackError("%s: %s", dir, strerror(errno));
     int index = 0;
-    return WalkContainer(path, [&](uint64_t, const Blob *blob) {
+    return WalkContainerFile(path, [&](uint64_t, const Blob *blob) {
         if (!blob || blob->kind == BlobKind::End)
             return 1;
         return ExtractRecord(dir, index++, blob);

@@ -1,21 +1,16 @@
-// Checking a packed file record by record. The file is read through the same container reader
-// the programs use; an installer and a saver are told apart by the image in front (a saver's
-// is the engine, which carries a variant tag), and each record is then held against the place
-// it takes in that layout.
+// Checking a packed file record by record. An installer and a saver are told apart by the
+// image in front (a saver's is the engine, which carries a variant tag), and each record is
+// then held against the place it takes in that layout.
 #include "pack_check.h"
 
 #include <ctype.h>
 #include <stdio.h>
 #include <string.h>
-#include <string>
-#include <vector>
 
-#include "container_walk.h"
 #include "dib.h"
-#include "file_util.h"
+#include "pack_container.h"
 #include "pack_drawable.h"
 #include "pack_inputs.h"
-#include "pack_messages.h"
 #include "payload.h"
 #include "saver_memory.h"
 #include "slideshow_logic.h"
@@ -33,20 +28,10 @@ struct CheckedRecord {
     std::vector<std::string> problems, warnings;
 };
 
-void PackCheckHelp()
-{
-    printf("usage: glimmer-pack check FILE\n"
-           "\n"
-           "Reads an installer or an installed saver file and says, record by record, whether\n"
-           "each is where it belongs and whether each picture is drawable on Windows 95; names\n"
-           "the engine variant it carries and the memory the saver will hold. Exits with 1\n"
-           "when anything is wrong, 0 otherwise (warnings included).\n");
-}
-
 // End of the section data of a PE image, or 0 when the image has no readable PE headers.
-static uint64_t PeSectionsEnd(const std::vector<unsigned char> &image, uint64_t size)
+static uint64_t PeSectionsEnd(const unsigned char *image, size_t fileSize, uint64_t size)
 {
-    if (size < PE_POINTER_FIELD + 4 || image.size() < size)
+    if (size < PE_POINTER_FIELD + 4 || fileSize < size)
         return 0;
     uint64_t pe = ReadLe32(&image[PE_POINTER_FIELD]);
     if (pe + 24 > size || memcmp(&image[pe], "PE\0\0", 4) != 0)
@@ -193,11 +178,11 @@ static int CheckRecords(std::vector<CheckedRecord> *records, int installer)
 }
 
 // The image in front of the payload: a saver's must be the engine, stamped with its own size.
-static void CheckImage(const std::vector<unsigned char> &file, uint64_t offset, int installer,
+static void CheckImage(const unsigned char *file, size_t size, uint64_t offset, int installer,
                        std::vector<std::string> *problems, std::vector<std::string> *warnings,
                        std::string *description)
 {
-    uint64_t sectionsEnd = PeSectionsEnd(file, offset);
+    uint64_t sectionsEnd = PeSectionsEnd(file, size, offset);
     if (sectionsEnd == 0)
         problems->push_back("the image in front of the payload is no Windows executable");
     else if (sectionsEnd > offset)
@@ -209,64 +194,61 @@ static void CheckImage(const std::vector<unsigned char> &file, uint64_t offset, 
         return;
     }
     EngineVariant variant;
-    VariantTagFind(file.data(), (size_t)offset, &variant);
+    VariantTagFind(file, (size_t)offset, &variant);
     *description = "engine of " + std::to_string(offset) + " bytes, " + VariantText(&variant);
     if (offset > SUBSYSTEM_VERSION_FIELD + 3 && (ReadLe16(&file[SUBSYSTEM_VERSION_FIELD]) != 4 ||
                                                  ReadLe16(&file[SUBSYSTEM_VERSION_FIELD + 2]) != 0))
         warnings->push_back("subsystem version is not 4.0, as an install writes it");
 }
 
-// Prints one line and its notes; counts them.
-static void Report(const std::string &line, const std::vector<std::string> &problems,
-                   const std::vector<std::string> &warnings, int *problemCount, int *warningCount)
+// Adds one line of the report and counts its notes.
+static void Report(PackCheckReport *report, const std::string &text,
+                   const std::vector<std::string> &problems,
+                   const std::vector<std::string> &warnings)
 {
-    printf("%s: %s\n", line.c_str(), problems.empty() && warnings.empty() ? "ok" : "");
-    for (const std::string &problem : problems)
-        printf("    problem: %s\n", problem.c_str());
-    for (const std::string &warning : warnings)
-        printf("    warning: %s\n", warning.c_str());
-    *problemCount += (int)problems.size();
-    *warningCount += (int)warnings.size();
+    report->lines.push_back({text, problems, warnings});
+    report->problems += (int)problems.size();
+    report->warnings += (int)warnings.size();
 }
 
-static int CheckFile(const char *path)
+int PackCheckBytes(const unsigned char *file, size_t size, const std::string &label,
+                   PackCheckReport *report, PackIssues *issues)
 {
+    *report = PackCheckReport();
     std::vector<CheckedRecord> records;
     uint64_t payloadOffset = 0;
-    int whole = WalkContainer(path, [&](uint64_t offset, const Blob *blob) {
-        if (!blob) {
-            payloadOffset = offset;
+    int whole = PackContainerWalk(
+        file, size, label,
+        [&](uint64_t offset, const Blob *blob) {
+            if (!blob) {
+                payloadOffset = offset;
+                return 1;
+            }
+            CheckedRecord record;
+            record.offset = offset;
+            BlobCopy(&record.blob, blob);
+            records.push_back(record);
             return 1;
-        }
-        CheckedRecord record;
-        record.offset = offset;
-        BlobCopy(&record.blob, blob);
-        records.push_back(record);
-        return 1;
-    });
-    std::vector<unsigned char> file;
-    std::string error;
-    if (!whole || !ReadWholeFile(path, &file, &error)) {
+        },
+        issues);
+    if (!whole) {
         for (CheckedRecord &record : records)
             BlobFree(&record.blob);
-        if (whole)
-            PackError("%s: %s", path, error.c_str());
         return 0;
     }
     EngineVariant variant;
-    int installer = !VariantTagFind(file.data(), (size_t)payloadOffset, &variant);
+    int installer = !VariantTagFind(file, (size_t)payloadOffset, &variant);
+    report->installer = installer;
 
-    int problems = 0, warnings = 0;
     std::vector<std::string> imageProblems, imageWarnings;
     std::string image;
-    CheckImage(file, payloadOffset, installer, &imageProblems, &imageWarnings, &image);
-    printf("%s: %s\n", path, installer ? "an installer" : "a saver file");
-    Report("0 image: " + image, imageProblems, imageWarnings, &problems, &warnings);
+    CheckImage(file, size, payloadOffset, installer, &imageProblems, &imageWarnings, &image);
+    Report(report, "0 image: " + image, imageProblems, imageWarnings);
 
     int slides = CheckRecords(&records, installer);
     uint64_t end = records.back().offset + RECORD_HEADER_SIZE;
-    if (end < file.size())
-        records.back().problems.push_back(std::to_string(file.size() - end) +
+    if (end < size)
+        records.back().problems.push_back(std::to_string(size - end) +
                                           " bytes follow the end record");
     for (CheckedRecord &record : records) {
         std::string line = std::to_string(record.offset) + " " +
@@ -274,7 +256,7 @@ static int CheckFile(const char *path)
                            std::to_string(record.blob.size) + " " + record.role;
         if (!record.description.empty())
             line += " " + record.description;
-        Report(line, record.problems, record.warnings, &problems, &warnings);
+        Report(report, line, record.problems, record.warnings);
     }
 
     // What the saver reads: the options, the logo and the slides, as far as they are in place.
@@ -292,26 +274,12 @@ static int CheckFile(const char *path)
         std::vector<std::string> memoryProblems;
         if (memory > SAVER_MEMORY_MAXIMUM)
             memoryProblems.push_back("more than a Windows 95 program can address");
-        Report("memory: the saver will hold " + MemoryText(memory) + " (options, logo and " +
+        Report(report,
+               "memory: the saver will hold " + MemoryText(memory) + " (options, logo and " +
                    std::to_string(slides < SLIDE_SLOTS ? slides : SLIDE_SLOTS) + " slides)",
-               memoryProblems, memoryWarnings, &problems, &warnings);
+               memoryProblems, memoryWarnings);
     }
-    printf("%s: %d problem%s, %d warning%s\n", path, problems, problems == 1 ? "" : "s", warnings,
-           warnings == 1 ? "" : "s");
     for (CheckedRecord &record : records)
         BlobFree(&record.blob);
-    return problems == 0;
-}
-
-int PackCheck(int argc, char **argv)
-{
-    if (argc == 1 && (!strcmp(argv[0], "--help") || !strcmp(argv[0], "-h"))) {
-        PackCheckHelp();
-        return 0;
-    }
-    if (argc != 1) {
-        PackError("check takes one file (glimmer-pack check --help)");
-        return 2;
-    }
-    return CheckFile(argv[0]) ? 0 : 1;
+    return 1;
 }

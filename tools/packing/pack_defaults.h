@@ -1,5 +1,5 @@
-// What glimmer-pack uses for an input the user leaves out: the setup and engine images
-// installed with it, the options text, a logo, and the sizes of the preview and of a photo logo.
+// What a saver gets for an input the user leaves out: the options text, a logo, and the sizes
+// of the preview and of a photo logo.
 #pragma once
 
 #include <string>
@@ -17,20 +17,6 @@ const int DEFAULT_LOGO_HEIGHT = 200;
 // by 1.625 pixels per unit (8-point MS Sans Serif on a 96 dpi screen).
 const int PREVIEW_AREA_WIDTH = 270;
 const int PREVIEW_AREA_HEIGHT = 208;
-
-// File names of the Windows images installed with glimmer-pack.
-extern const char INSTALLED_SETUP[];  // "setup.exe", the installer without a payload
-extern const char INSTALLED_ENGINE[]; // "glimmer-carried.exe", the engine it carries
-
-// The folders searched for the installed images, nearest first: share/glimmer beside the
-// tool's own folder's parent (an installed prefix: bin/ and share/glimmer/) and share/glimmer
-// inside the tool's folder (dist/). toolPath is the tool's own file.
-std::vector<std::string> InstalledImageFolders(const std::string &toolPath);
-// The tool's own file, from /proc/self/exe; "" when it cannot be had.
-std::string ToolPath();
-// The first of the folders that holds name; 0 with a reason naming the folders tried.
-int FindInstalledImage(const char *name, const std::vector<std::string> &folders, std::string *path,
-                       std::string *error);
 
 // A 1 x 1 black 24-bit Dib: the logo when none is given. Drawn black on the black screen, it
 // never shows.

@@ -1,5 +1,5 @@
-// The non-picture inputs of glimmer-pack: the saver name and the options text, checked against
-// what the installer and the engine accept, and folders turned into lists of picture files.
+// The non-picture inputs of a saver: the name and the options text, checked against what the
+// installer and the engine accept, and the order pictures are shown in.
 #pragma once
 
 #include <string>
@@ -17,17 +17,6 @@ int CheckSaverName(const char *name, std::string *reason);
 // launch key); else 0 and the reason.
 int CheckOptionsText(const char *options, std::string *reason);
 
-// A folder entry left out of the slides, and why.
-struct SkippedFile {
-    std::string path;
-    std::string reason;
-};
-
-// The picture files of a folder in name order (see NameOrderLess), without looking into
-// subfolders. Entries that are no picture by their first bytes, or that cannot be read, go to
-// skipped. 0 with a reason when the folder itself cannot be read.
-int ListFolderPictures(const char *folder, std::vector<std::string> *pictures,
-                       std::vector<SkippedFile> *skipped, std::string *error);
 // Name order as a file manager shows it: letters without regard to case, runs of digits by
 // their value ("2" before "10"); names equal under that rule fall back to byte order.
 bool NameOrderLess(const std::string &a, const std::string &b);

@@ -1,39 +1,43 @@
-// How glimmer-pack turns picture files into Dib blobs, with its picture options and summary.
+// Turning one picture's bytes into the Dib record its role needs, with the picture options.
 #pragma once
 
-#include <stdint.h>
+#include <stddef.h>
 #include <string>
 #include "blob.h"
+#include "pack_issues.h"
 #include "photo.h"
 
 enum PictureRole { PICTURE_PREVIEW, PICTURE_LOGO, PICTURE_SLIDE };
 
 struct PictureOptions {
-    int maxSlides;       // 0: refuse more than SLIDE_SLOTS slides; N: keep the first N
-    int verbose;         // print progress even when not on a terminal
     PhotoOptions photos; // fitting and colours of slides (the preview takes the box, 8 bits)
-    int logoWidth;       // box a photo logo is fitted into (--logo-size, or the default box)
+    int logoWidth;       // box a photo logo is fitted into
     int logoHeight;
 };
 
-struct PictureSummary {
-    int slides;
-    uint32_t largestSize;    // bytes of the largest picture record
-    std::string largestName; // its file
+// What came of converting one picture, for progress lines and summaries.
+struct PictureFacts {
+    int converted; // 1 once a valid Dib was made, drawable or not; the rest is set only then
+    PhotoFormat format;
+    int sourceWidth; // after orientation
+    int sourceHeight;
+    int width; // of the Dib
+    int height;
+    int bits;
+    int colours; // palette entries used (8 bits), distinct colours or 0 for true colour (24)
 };
 
+// The default box, 8 bits and the default logo box.
 void SetDefaultPictureOptions(PictureOptions *options);
-// Help text of the picture options.
-const char *PicturesUsage();
-// Parses a picture option at argv[0]: the number of arguments used, 0 when argv[0] is none of
-// them, -1 after printing an error.
-int ParsePictureOption(int argc, char **argv, PictureOptions *options);
-// Loads a picture as a valid Dib blob: a BMP file pixel for pixel when it fits, a photo (JPEG,
-// PNG, WebP, HEIF, GIF) oriented, fitted and colour-reduced. 0 with the reason in *error
-// (without the file name, which the caller puts in front) and the blob empty.
-int LoadPicture(const char *path, PictureRole role, const PictureOptions *options, Blob *blob,
-                PictureSummary *summary, std::string *error);
-// The closing line of a build: slides, payload bytes (records after the executable image) and
-// the largest picture.
-void PrintPictureSummary(const PictureOptions *options, const PictureSummary *summary,
-                         long long payloadSize);
+// "preview", "logo" or "slide".
+const char *PictureRoleName(PictureRole role);
+
+// Converts one picture from its file's bytes into a Dib blob for its role: a BMP pixel for
+// pixel when it fits, a photo (JPEG, PNG, WebP, HEIF, GIF) oriented, fitted and
+// colour-reduced; slides as the options say, the preview always at 8 bits, the logo in true
+// colour fitted into its own box. Then holds it against what Windows 95 draws. label only
+// names the picture in issues. 1 with the Dib in *dib and a warning added when some displays
+// would show it blank; 0 with one problem added and *dib empty.
+int PackPictureMake(const unsigned char *data, size_t size, PictureRole role,
+                    const PictureOptions *options, const std::string &label, Blob *dib,
+                    PictureFacts *facts, PackIssues *issues);

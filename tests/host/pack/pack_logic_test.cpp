@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dib.h"
+#include "installed_images.h"
 #include "pack_defaults.h"
 #include "pack_inputs.h"
 #include "pack_preview.h"

@@ -44,3 +44,20 @@ void PackNote(const char *format, ...)
     Say("", format, arguments);
     va_end(arguments);
 }
+
+int PackIssuesShow(PackIssues *issues)
+{
+    int problems = 0;
+    for (const PackIssue &issue : *issues) {
+        std::string line = "glimmer-pack: ";
+        if (issue.severity == PACK_WARNING)
+            line += "warning: ";
+        if (!issue.label.empty())
+            line += issue.label + ": ";
+        line += issue.text + "\n";
+        fputs(line.c_str(), stderr);
+        problems += issue.severity == PACK_PROBLEM;
+    }
+    issues->clear();
+    return problems;
+}
