@@ -82,7 +82,7 @@ web:
 PREVIEW_SOURCES = web/preview_show.cpp web/preview_binding.cpp engine/slideshow_logic.cpp \
     engine/settings.cpp common/dib.cpp common/blob.cpp common/allocation.cpp common/allocation_end_posix.cpp
 PREVIEW_HEADERS = web/preview_show.h engine/slideshow_logic.h engine/settings.h \
-    engine/variant_tag.h common/dib.h common/blob.h common/memory.h
+    engine/variant_tag.h common/dib.h common/blob.h common/allocation.h
 preview-wasm: $(BUILD)/wasm-preview/saver-preview.wasm
 $(BUILD)/wasm-preview/saver-preview.wasm: $(PREVIEW_SOURCES) $(PREVIEW_HEADERS)
 	mkdir -p $(BUILD)/wasm-preview
