@@ -6,7 +6,7 @@
 #   make deb               build the Debian package glimmer-pack_VERSION_ARCH.deb into dist/
 #   make BUILD=dir         use another build folder (its dist/ then lies inside it)
 #   make WINE_TESTS=win64  run the Win32 tests on the x86_64 twin (where 32-bit Wine is missing)
-#   make win64             also build the x86_64 twin of the programs
+#   make win64             also build the x86_64 twin of the programs into dist/win64/
 #   make tests             also build the fuzz targets (with clang), for scripts/test.sh
 BUILD ?= build
 JOBS ?= 2
@@ -43,6 +43,8 @@ win64: host win32
 	    -DGLIMMER_WIN32_BUILD=$(ABS_BUILD)/win32 \
 	    -DGLIMMER_WINE_TESTS=$(call TESTS_IN,win64) >/dev/null
 	cmake --build $(BUILD)/win64 -j$(JOBS)
+	mkdir -p $(DIST)/win64
+	cp $(BUILD)/win64/out/*.exe $(DIST)/win64/
 
 # One CTest tree over the host build and the Windows build that holds the Win32 tests, so a run
 # ends with one summary. glimmer-pack finds the setup image and the engine it packs in

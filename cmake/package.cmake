@@ -1,5 +1,6 @@
 # Installing glimmer-pack with the Windows images it packs, and the Debian package of the same.
 #   cmake --install build/host --prefix PREFIX   bin/glimmer-pack, share/glimmer/*.exe,
+#                                                share/man/man1/glimmer-pack.1.gz,
 #                                                share/doc/glimmer-pack/copyright
 #   cpack --config build/host/CPackConfig.cmake  glimmer-pack_VERSION_ARCH.deb
 # The images come from the i686 build named by GLIMMER_WIN32_BUILD (the Makefile sets it);
@@ -17,6 +18,17 @@ endif()
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/glimmer-pack)
 
+# The manual page, made from the tool's help texts whenever the tool changes.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(GLIMMER_MAN_PAGE ${CMAKE_BINARY_DIR}/glimmer-pack.1.gz)
+add_custom_command(OUTPUT ${GLIMMER_MAN_PAGE}
+    COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/packaging/man_page.py
+        $<TARGET_FILE:glimmer-pack> ${PROJECT_VERSION} ${GLIMMER_MAN_PAGE}
+    DEPENDS glimmer-pack ${CMAKE_SOURCE_DIR}/packaging/man_page.py
+    COMMENT "Making the manual page of glimmer-pack")
+add_custom_target(glimmer-pack-man ALL DEPENDS ${GLIMMER_MAN_PAGE})
+install(FILES ${GLIMMER_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME glimmer-pack)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -26,7 +38,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The glimmer developers")
+# Debian's Maintainer field is a name and an address; a distributor sets its own.
+set(GLIMMER_PACKAGE_MAINTAINER "The glimmer developers <glimmer-devel@example.org>" CACHE STRING
+    "Name and address for the Debian package's Maintainer field")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${GLIMMER_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # The summary above is the synopsis; this is the extended description below it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

@@ -1,7 +1,9 @@
-// glimmer-pack build and saver over the packing library. Every input is read and checked first
-// (the name, the options, the two executables, every picture) and every problem is reported in
-// the one run; only when there is none is the output written, under a temporary name that is
-// renamed into place when complete, so a failed build leaves no file behind.
+// glimmer-pack build and saver over the packing library. Every input is checked (the name, the
+// options, the two executables, the output's folder, every picture) and every problem is
+// reported in the one run. The output is written through the library's writer under a temporary
+// name as the pictures come, each slide as soon as it and those before it are converted, so a
+// build holds only the pictures in progress; it is renamed into place when complete and without
+// problems, and removed otherwise, so a failed build leaves no file behind.
 #include "build_command.h"
 
 #include <errno.h>
@@ -20,6 +22,7 @@
 #include "pack_defaults.h"
 #include "pack_inputs.h"
 #include "pack_messages.h"
+#include "pack_preview.h"
 #include "pack_write.h"
 #include "picture_options.h"
 #include "picture_workers.h"
@@ -40,11 +43,19 @@ struct PackRequest {
     int workers = 0;
 };
 
-// What a build writes, the slides' files, and the problems counted so far.
+// What a build has read and checked, where its output stands, and the problems counted so far.
+// contents.slides holds only the first slides, until the preview collage is made of them; the
+// output is always open until FinishOutput, which closes it.
 struct PackBuildState {
     PackContents contents;
-    std::vector<std::string> slidePaths;
     int problems = 0;
+    FILE *out = nullptr;   // the temporary output; nullptr when it could not be opened
+    std::string temporary; // its name
+    PackWriter writer;
+    int headWritten = 0;         // the image and the records before the slides are written
+    int slidesTaken = 0;         // slides taken, good or not
+    uint64_t slideBytes = 0;     // bytes of the first SLIDE_SLOTS good slides
+    PictureSummary summary = {}; // good slides and the largest picture
 };
 
 void PackBuildHelp(int installer)
@@ -53,9 +64,10 @@ void PackBuildHelp(int installer)
         printf("usage: glimmer-pack build -o OUT.exe --name NAME [options] PICTURE|FOLDER...\n"
                "\n"
                "Writes an installer that shows NAME and the preview, and installs a saver of the\n"
-               "pictures. A folder gives its pictures in name order; other files in it are\n"
-               "skipped with a note. Every input is checked first: each problem is named, and\n"
-               "nothing is written unless there is none.\n"
+               "pictures. A folder gives its pictures in name order, told by their first bytes;\n"
+               "a file named like a picture that holds none is a problem, other files are\n"
+               "skipped with a note. Every input is checked: each problem is named, and nothing\n"
+               "is written unless there is none.\n"
                "\n"
                "  -o FILE          the installer to write\n"
                "  --name NAME      the saver's name (letters, digits, _ and spaces, at most %d)\n"
@@ -69,9 +81,10 @@ void PackBuildHelp(int installer)
                "the logo and the slides.\n"
                "\n"
                "  -o FILE          the saver file to write\n");
-    printf("  --options TEXT   D as first character turns the banner on, the second is the key\n"
-           "                   that opens the web address following it (default NV: no banner,\n"
-           "                   no address)\n"
+    printf("  --options TEXT   D as first character turns the banner on (a red line at the\n"
+           "                   bottom left: Glimmer slideshow screen saver demo!), the second\n"
+           "                   is the key that opens the web address following it (default NV:\n"
+           "                   no banner, no address)\n"
            "  --logo FILE      the logo at the bottom right (default: none shown)\n");
     if (installer)
         printf("  --setup FILE     the installer image (default: the one installed with\n"
@@ -80,7 +93,7 @@ void PackBuildHelp(int installer)
            "                   share/glimmer/glimmer-carried.exe)\n"
            "  --jobs N         pictures converted at once (default: one per processor)\n"
            "%s",
-           PicturesUsage());
+           PicturesUsage(installer));
 }
 
 // A whole decimal number from 1 to maximum; 0 for anything else.
@@ -206,25 +219,63 @@ static void LoadImage(const char *path, int engine, Blob *blob, PackBuildState *
     Show(state, &issues);
 }
 
+// A folder entry that is no slide: a problem when it is named like a picture, else a note.
+static void Report(const SkippedFile *file, PackBuildState *state)
+{
+    if (file->problem)
+        Problem(state, "%s: %s", file->path.c_str(), file->reason.c_str());
+    else
+        PackNote("skipped %s: %s", file->path.c_str(), file->reason.c_str());
+}
+
+// The same file as the one at path (by device and inode, so "./a.jpg" and "a.jpg" match).
+static int SameFile(const struct stat *info, const char *path)
+{
+    struct stat other;
+    return path && stat(path, &other) == 0 && other.st_dev == info->st_dev &&
+           other.st_ino == info->st_ino;
+}
+
 // The slide files: files as given, folders opened in name order; more than the saver shows
-// only when --max-slides keeps the first ones.
+// only when --max-slides keeps the first ones. A folder's copy of the --preview or --logo file
+// is skipped, since it was given for that role.
 static std::vector<std::string> SlidePaths(const PackRequest *request, PackBuildState *state)
 {
     std::vector<std::string> paths;
     for (const char *input : request->inputs) {
         struct stat info;
         if (stat(input, &info) == 0 && S_ISDIR(info.st_mode)) {
+            std::vector<std::string> found;
             std::vector<SkippedFile> skipped;
             std::string error;
-            size_t before = paths.size();
-            if (!ListFolderPictures(input, &paths, &skipped, &error)) {
+            if (!ListFolderPictures(input, &found, &skipped, &error)) {
                 Problem(state, "%s: %s", input, error.c_str());
                 continue;
             }
-            for (const SkippedFile &file : skipped)
-                PackNote("skipped %s: %s", file.path.c_str(), file.reason.c_str());
-            if (paths.size() == before)
-                Problem(state, "%s: the folder holds no pictures", input);
+            // Problems and skipped lines in name order, as the folder lists them.
+            std::vector<std::string> taken;
+            size_t next = 0;
+            for (const std::string &path : found) {
+                struct stat file;
+                const char *role = nullptr;
+                if (stat(path.c_str(), &file) == 0)
+                    role = SameFile(&file, request->preview) ? "--preview"
+                           : SameFile(&file, request->logo)  ? "--logo"
+                                                             : nullptr;
+                for (; next < skipped.size() && NameOrderLess(skipped[next].path, path); next++)
+                    Report(&skipped[next], state);
+                if (role)
+                    PackNote("skipped %s: given as %s, so not a slide as well", path.c_str(),
+                             role);
+                else
+                    taken.push_back(path);
+            }
+            for (; next < skipped.size(); next++)
+                Report(&skipped[next], state);
+            if (taken.empty())
+                Problem(state, "%s: the folder holds no pictures%s", input,
+                        found.empty() ? "" : " but those given as --preview or --logo");
+            paths.insert(paths.end(), taken.begin(), taken.end());
         } else {
             paths.push_back(input); // a missing file is named when it is loaded
         }
@@ -234,7 +285,10 @@ static std::vector<std::string> SlidePaths(const PackRequest *request, PackBuild
     if (request->inputs.empty()) {
         Problem(state, "no slide pictures given");
     } else if (keep > 0 && count > keep) {
-        PackNote("keeping the first %d of %d pictures (--max-slides)", keep, count);
+        if (keep == 1)
+            PackNote("keeping the first of %d pictures (--max-slides)", count);
+        else
+            PackNote("keeping the first %d of %d pictures (--max-slides)", keep, count);
         paths.resize(keep);
     } else if (keep == 0 && count > SLIDE_SLOTS) {
         Problem(state,
@@ -253,7 +307,139 @@ static void TakePicture(PictureJob *job, Blob *into, PackBuildState *state)
     BlobInit(&job->blob);
 }
 
-// Reads and checks every input into the state's contents; state->problems counts what is wrong.
+// The sink of a build: the open output file.
+static int FileSink(void *context, const unsigned char *data, size_t size)
+{
+    return fwrite(data, 1, size, (FILE *)context) == size;
+}
+
+// Opens the temporary output before any picture is converted, so that a folder that does not
+// exist or cannot be written is named at once.
+static void OpenOutput(const PackRequest *request, PackBuildState *state)
+{
+    state->temporary = TemporaryPathFor(request->output);
+    state->out = fopen(state->temporary.c_str(), "wb");
+    PackWriterInit(&state->writer, FileSink, state->out);
+    if (state->out)
+        return;
+    int reason = errno;
+    std::string folder = request->output;
+    size_t slash = folder.rfind('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        Problem(state, "%s: cannot be written, the folder %s does not exist", request->output,
+                folder.c_str());
+    else
+        Problem(state, "%s: cannot be written: %s", request->output, strerror(reason));
+}
+
+// Whether records still go to the output: it is open and nothing is wrong so far.
+static int Writing(const PackBuildState *state)
+{
+    return state->out && state->problems == 0;
+}
+
+// A failed write is a problem like any other.
+static void WriteFailed(const PackRequest *request, PackBuildState *state)
+{
+    Problem(state, "%s: write error: %s", request->output, strerror(errno ? errno : EIO));
+}
+
+static void Put(const PackRequest *request, const Blob *record, PackBuildState *state)
+{
+    if (Writing(state) && !PackWriteRecord(&state->writer, record))
+        WriteFailed(request, state);
+}
+
+// Writes the image and the records before the slides: the name, preview and engine of an
+// installer, then the options and the logo.
+static void WriteHead(const PackRequest *request, PackBuildState *state)
+{
+    PackContents *contents = &state->contents;
+    state->headWritten = 1;
+    if (!Writing(state))
+        return;
+    if (!PackWriteImage(&state->writer, &contents->image, contents->installer)) {
+        WriteFailed(request, state);
+        return;
+    }
+    if (contents->installer) {
+        Put(request, &contents->name, state);
+        Put(request, &contents->preview, state);
+        Put(request, &contents->engine, state);
+    }
+    Put(request, &contents->options, state);
+    Put(request, &contents->logo, state);
+}
+
+// The first slides wait for the preview collage made of them; then everything before the
+// slides is written, and the waiting slides after it, which are then let go.
+static void WriteHeld(const PackRequest *request, PackBuildState *state)
+{
+    PackContents *contents = &state->contents;
+    if (contents->installer && !request->preview && state->problems == 0) {
+        PackIssues issues;
+        PackPreviewMake(contents, &request->pictures.options, &issues);
+        Show(state, &issues);
+    }
+    WriteHead(request, state);
+    for (Blob &slide : contents->slides) {
+        Put(request, &slide, state);
+        BlobFree(&slide);
+    }
+    contents->slides.clear();
+}
+
+// Counts a good slide: the memory the saver will hold and the closing summary.
+static void CountSlide(const Blob *slide, const std::string &path, PackBuildState *state)
+{
+    PictureSummary *summary = &state->summary;
+    if (summary->slides < SLIDE_SLOTS)
+        state->slideBytes += slide->size;
+    summary->slides++;
+    if (slide->size > summary->largestSize) {
+        summary->largestSize = slide->size;
+        summary->largestName = path;
+    }
+}
+
+// Takes one converted picture, in the order the output holds them: the preview and the logo
+// first, then each slide, written at once unless it waits for the preview collage.
+static void TakeJob(const PackRequest *request, PictureJob *job, int slideCount,
+                    PackBuildState *state)
+{
+    PackContents *contents = &state->contents;
+    if (job->role == PICTURE_PREVIEW) {
+        TakePicture(job, &contents->preview, state);
+        return;
+    }
+    if (job->role == PICTURE_LOGO) {
+        TakePicture(job, &contents->logo, state);
+        return;
+    }
+    state->slidesTaken++;
+    Blob slide;
+    BlobInit(&slide);
+    int problems = state->problems;
+    TakePicture(job, &slide, state);
+    if (state->problems == problems)
+        CountSlide(&slide, job->path, state);
+    if (!Writing(state)) {
+        BlobFree(&slide); // nothing more is written; the rest is still checked
+    } else if (state->headWritten) {
+        Put(request, &slide, state);
+        BlobFree(&slide);
+    } else {
+        contents->slides.push_back(slide);
+    }
+    int collage = contents->installer && !request->preview ? COLLAGE_SLIDES : 0;
+    if (!state->headWritten && (state->slidesTaken >= collage || state->slidesTaken == slideCount))
+        WriteHeld(request, state);
+}
+
+// Reads and checks every input, writing the output as it goes; state->problems counts what is
+// wrong.
 static void Gather(const PackRequest *request, PackBuildState *state)
 {
     PackContents *contents = &state->contents;
@@ -274,66 +460,52 @@ static void Gather(const PackRequest *request, PackBuildState *state)
     } else {
         LoadImage(engine, 1, &contents->image, state);
     }
+    OpenOutput(request, state);
 
     std::vector<PictureJob> jobs;
     if (request->preview)
         jobs.push_back(PictureJobFor(request->preview, PICTURE_PREVIEW));
     if (request->logo)
         jobs.push_back(PictureJobFor(request->logo, PICTURE_LOGO));
+    size_t firstSlide = jobs.size();
     for (const std::string &path : SlidePaths(request, state))
         jobs.push_back(PictureJobFor(path, PICTURE_SLIDE));
-    LoadPictures(&jobs, &request->pictures, request->workers ? request->workers : DefaultWorkers());
-    for (PictureJob &job : jobs) {
-        if (job.role == PICTURE_PREVIEW) {
-            TakePicture(&job, &contents->preview, state);
-        } else if (job.role == PICTURE_LOGO) {
-            TakePicture(&job, &contents->logo, state);
-        } else {
-            contents->slides.emplace_back();
-            TakePicture(&job, &contents->slides.back(), state);
-            state->slidePaths.push_back(job.path);
-        }
-    }
-    FreePictureJobs(&jobs);
+    int slideCount = (int)(jobs.size() - firstSlide);
     if (!request->logo)
         PackLogoDefault(&contents->logo);
+    LoadPictures(&jobs, &request->pictures, request->workers ? request->workers : DefaultWorkers(),
+                 [&](PictureJob *job) { TakeJob(request, job, slideCount, state); });
+    if (!state->headWritten)
+        WriteHeld(request, state);
+    FreePictureJobs(&jobs);
 }
 
-// The sink of a build: the open output file.
-static int FileSink(void *context, const unsigned char *data, size_t size)
+// Ends the output: the end record, then the rename into place; without problems only.
+static int FinishOutput(const PackRequest *request, PackBuildState *state)
 {
-    return fwrite(data, 1, size, (FILE *)context) == size;
-}
-
-// Writes the output under a temporary name and renames it into place when it is complete.
-// *written gets the file's size.
-static int WriteOutput(const PackRequest *request, PackContents *contents, uint64_t *written)
-{
-    std::string temporary = TemporaryPathFor(request->output);
-    FILE *out = fopen(temporary.c_str(), "wb");
-    if (!out)
-        return PackError("%s: %s", request->output, strerror(errno));
-    PackWriter writer;
-    PackWriterInit(&writer, FileSink, out);
-    int ok = PackWriteContents(&writer, contents);
+    if (!state->out)
+        return 0;
+    if (Writing(state) && !PackWriteEnd(&state->writer))
+        WriteFailed(request, state);
+    errno = 0;
+    if (fclose(state->out) != 0 && state->problems == 0)
+        WriteFailed(request, state);
+    state->out = nullptr;
+    int ok = state->problems == 0;
+    if (ok && rename(state->temporary.c_str(), request->output) != 0) {
+        Problem(state, "%s: %s", request->output, strerror(errno));
+        ok = 0;
+    }
     if (!ok)
-        PackError("%s: write error", request->output);
-    if (fclose(out) != 0 && ok)
-        ok = PackError("%s: write error", request->output);
-    if (ok && rename(temporary.c_str(), request->output) != 0)
-        ok = PackError("%s: %s", request->output, strerror(errno));
-    if (!ok)
-        remove(temporary.c_str());
-    *written = writer.written;
+        remove(state->temporary.c_str());
     return ok;
 }
 
 // The closing lines: slides, payload and largest picture, then the memory the saver holds.
-static void PrintOutcome(const PackRequest *request, const PackBuildState *state, uint64_t written,
-                         uint64_t memory)
+static void PrintOutcome(const PackRequest *request, const PackBuildState *state, uint64_t memory)
 {
     const PackContents *contents = &state->contents;
-    PictureSummary summary = {};
+    PictureSummary summary = state->summary;
     const Blob *pictures[] = {&contents->preview, &contents->logo};
     const char *names[] = {request->preview ? request->preview : "the preview collage",
                            request->logo ? request->logo : "the blank logo"};
@@ -343,17 +515,11 @@ static void PrintOutcome(const PackRequest *request, const PackBuildState *state
             summary.largestName = names[i];
         }
     }
-    long long payload = (long long)written - (long long)contents->image.size;
-    for (size_t i = 0; i < contents->slides.size(); i++) {
-        summary.slides++;
-        if (contents->slides[i].size > summary.largestSize) {
-            summary.largestSize = contents->slides[i].size;
-            summary.largestName = state->slidePaths[i];
-        }
-    }
+    long long payload = (long long)state->writer.written - (long long)contents->image.size;
     PrintPictureSummary(&summary, payload);
+    int shown = summary.slides < SLIDE_SLOTS ? summary.slides : SLIDE_SLOTS;
     printf("the saver will hold %s in memory: options, logo and %d slide%s\n",
-           MemoryText(memory).c_str(), summary.slides, summary.slides == 1 ? "" : "s");
+           MemoryText(memory).c_str(), shown, shown == 1 ? "" : "s");
 }
 
 int PackBuild(int argc, char **argv, int installer)
@@ -372,24 +538,18 @@ int PackBuild(int argc, char **argv, int installer)
     PackContents *contents = &state.contents;
     PackContentsInit(contents, installer);
     Gather(&request, &state);
+    // Every slide has been written and let go: the options, the logo and what was counted.
+    uint64_t memory = PackContentsMemory(contents) + state.slideBytes;
     PackIssues issues;
-    if (installer && !request.preview && state.problems == 0) {
-        PackPreviewMake(contents, &request.pictures.options, &issues);
-        Show(&state, &issues);
-    }
-    uint64_t memory = PackContentsMemory(contents);
     PackMemoryCheck(memory, &issues);
     Show(&state, &issues);
 
-    int ok = 0;
-    uint64_t written = 0;
-    if (state.problems > 0)
+    int ok = FinishOutput(&request, &state);
+    if (!ok) {
         PackError("%d problem%s found; %s not written", state.problems,
                   state.problems == 1 ? "" : "s", request.output);
-    else
-        ok = WriteOutput(&request, contents, &written);
-    if (ok) {
-        PrintOutcome(&request, &state, written, memory);
+    } else {
+        PrintOutcome(&request, &state, memory);
         PackMemoryBudgetCheck(memory, &issues);
         PackIssuesShow(&issues);
     }

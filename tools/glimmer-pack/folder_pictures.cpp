@@ -14,9 +14,12 @@
 // Bytes read from a folder entry to recognise a picture by its format.
 static const size_t MAGIC_BYTES = 16;
 
-// Why a folder entry is no slide, or "" when its first bytes name a picture format.
-static std::string SkipReason(const std::string &path)
+// Why a folder entry is no slide, or "" when its first bytes name a picture format. *problem is
+// set when the entry is named like a picture but holds none: a damaged or renamed photo must
+// not drop out of the saver unnoticed.
+static std::string SkipReason(const std::string &path, int *problem)
 {
+    *problem = 0;
     struct stat info;
     if (stat(path.c_str(), &info) != 0)
         return strerror(errno);
@@ -24,16 +27,22 @@ static std::string SkipReason(const std::string &path)
         return "a folder (folders inside are not searched)";
     if (!S_ISREG(info.st_mode))
         return "not a regular file";
+    const char *named = PictureFormatNamed(path);
+    std::string like = named ? std::string("named like ") + named + " picture, but " : "";
+    *problem = named != nullptr;
     FILE *file = fopen(path.c_str(), "rb");
     if (!file)
-        return std::string("cannot be read: ") + strerror(errno);
+        return like + "it cannot be read: " + strerror(errno);
     unsigned char magic[MAGIC_BYTES];
     size_t got = fread(magic, 1, sizeof magic, file);
     fclose(file);
     if (got == 0)
-        return "empty file";
+        return named ? like + "it is empty (a damaged file)" : "empty file";
     if (PhotoDetectFormat(magic, got) == PHOTO_FORMAT_UNKNOWN)
-        return "not a picture (JPEG, PNG, WebP, HEIF, GIF or BMP, told by its contents)";
+        return named ? like + "its first bytes are no picture format this tool reads (a damaged "
+                              "or renamed file)"
+                     : "not a picture (its first bytes are no JPEG, PNG, WebP, HEIF, GIF or BMP)";
+    *problem = 0;
     return "";
 }
 
@@ -57,11 +66,12 @@ int ListFolderPictures(const char *folder, std::vector<std::string> *pictures,
         base += '/';
     for (const std::string &name : names) {
         std::string path = base + name;
-        std::string reason = SkipReason(path);
+        int problem = 0;
+        std::string reason = SkipReason(path, &problem);
         if (reason.empty())
             pictures->push_back(path);
         else
-            skipped->push_back({path, reason});
+            skipped->push_back({path, reason, problem});
     }
     return 1;
 }

@@ -6,6 +6,7 @@
 //   glimmer-pack list FILE
 //   glimmer-pack extract FILE DIR
 //   glimmer-pack check FILE
+//   glimmer-pack --version
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
@@ -24,12 +25,17 @@
 
 static void Usage(FILE *out)
 {
-    fprintf(out, "usage:\n"
+    fprintf(out, "Turns pictures into a self-installing screen saver for Windows 95 (build) or\n"
+                 "into the saver file an install writes (saver); lists, extracts and checks the\n"
+                 "records of either.\n"
+                 "\n"
+                 "usage:\n"
                  "  glimmer-pack build -o OUT.exe --name NAME [options] PICTURE|FOLDER...\n"
                  "  glimmer-pack saver -o OUT.scr [options] PICTURE|FOLDER...\n"
                  "  glimmer-pack list FILE\n"
                  "  glimmer-pack extract FILE DIR\n"
                  "  glimmer-pack check FILE\n"
+                 "  glimmer-pack --version\n"
                  "glimmer-pack COMMAND --help describes each command and its options.\n");
 }
 
@@ -124,6 +130,10 @@ int main(int argc, char **argv)
     int help = argc == 3 && (!strcmp(argv[2], "--help") || !strcmp(argv[2], "-h"));
     if (!strcmp(command, "--help") || !strcmp(command, "-h") || !strcmp(command, "help")) {
         Usage(stdout);
+        return 0;
+    }
+    if (!strcmp(command, "--version") && argc == 2) {
+        printf("glimmer-pack %s\n", GLIMMER_VERSION);
         return 0;
     }
     if (!strcmp(command, "build"))

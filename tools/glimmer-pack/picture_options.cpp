@@ -16,20 +16,26 @@ void SetDefaultPictureArguments(PictureArguments *arguments)
     SetDefaultPictureOptions(&arguments->options);
 }
 
-const char *PicturesUsage()
+const char *PicturesUsage(int installer)
 {
     static std::string usage;
     char maxSlides[96];
     snprintf(maxSlides, sizeof maxSlides,
              "  --max-slides N   keep only the first N slides (at most %d are shown)\n",
              SLIDE_SLOTS);
-    usage = "picture options (JPEG, PNG, WebP, HEIC/HEIF, GIF fitted; a BMP kept if it fits):\n"
-            "  --size WxH       box each slide and the preview are fitted into (800x600)\n"
-            "  --upscale        enlarge pictures smaller than the box\n"
+    usage = std::string("picture options (JPEG, PNG, WebP, HEIC/HEIF, GIF fitted; a BMP kept if "
+                        "it fits):\n") +
+            (installer ? "  --size WxH       box each slide and the preview are fitted into, each\n"
+                         "                   side 1 to 16384 (800x600)\n"
+                       : "  --size WxH       box each slide is fitted into, each side 1 to 16384\n"
+                         "                   (800x600)\n") +
+            (installer ? "  --upscale        enlarge slides and the preview when smaller than the\n"
+                         "                   box (never the logo)\n"
+                       : "  --upscale        enlarge slides smaller than the box (never the logo)\n") +
             "  --bits 8|24      slides with their own 256 colours (8) or true colour (24)\n"
             "  --quality N      colour reduction quality aimed at, 0 to 100 (100)\n"
             "  --speed N        colour reduction speed, 1 (best) to 10 (fastest) (4)\n"
-            "  --logo-size WxH  box a photo logo is fitted into (" +
+            "  --logo-size WxH  box a logo larger than it is fitted into, a photo or a BMP (" +
             std::to_string(DEFAULT_LOGO_WIDTH) + "x" + std::to_string(DEFAULT_LOGO_HEIGHT) + ")\n" +
             maxSlides +
             "  -v               print one line per picture even when not on a terminal\n";

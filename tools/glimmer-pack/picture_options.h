@@ -18,12 +18,13 @@ struct PictureSummary {
 };
 
 void SetDefaultPictureArguments(PictureArguments *arguments);
-// Help text of the picture options.
-const char *PicturesUsage();
+// Help text of the picture options, for build (installer 1) or saver, which takes no preview.
+const char *PicturesUsage(int installer);
 // Parses a picture option at argv[0]: the number of arguments used, 0 when argv[0] is none of
 // them, -1 after printing an error.
 int ParsePictureOption(int argc, char **argv, PictureArguments *arguments);
-// One progress line for a converted picture, on a terminal or when asked for with -v.
+// One progress line for a converted picture, on a terminal or when asked for with -v. It is
+// printed when the picture is taken, so the lines come in slide order.
 void PrintPictureProgress(const PictureArguments *arguments, PictureRole role, const char *path,
                           const PictureFacts *facts, double seconds);
 // The closing line of a build: slides, payload bytes (records after the executable image) and

@@ -1,5 +1,6 @@
 // Picture workers: each takes the next job number from a shared counter until none is left,
-// reads that picture's file and hands its bytes to the packing library.
+// reads that picture's file and hands its bytes to the packing library, staying at most one job
+// per worker ahead of the pictures handed on, which go in job order.
 #include "picture_workers.h"
 
 #include <errno.h>
@@ -9,7 +10,8 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
-#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 static const int MAX_WORKERS = 8;
@@ -21,6 +23,7 @@ PictureJob PictureJobFor(const std::string &path, PictureRole role)
     job.role = role;
     BlobInit(&job.blob);
     job.facts = PictureFacts();
+    job.seconds = 0;
     return job;
 }
 
@@ -57,7 +60,7 @@ static int ReadPicture(const char *path, std::vector<unsigned char> *data, std::
     return PhotoReadFile(path, data, error);
 }
 
-// Reads and converts one picture; a progress line once it is converted.
+// Reads and converts one picture, timing it for its progress line.
 static void LoadJob(PictureJob *job, const PictureArguments *arguments)
 {
     double start = Seconds();
@@ -69,28 +72,72 @@ static void LoadJob(PictureJob *job, const PictureArguments *arguments)
     }
     PackPictureMake(data.data(), data.size(), job->role, &arguments->options, job->path, &job->blob,
                     &job->facts, &job->issues);
-    if (job->facts.converted)
-        PrintPictureProgress(arguments, job->role, job->path.c_str(), &job->facts,
-                             Seconds() - start);
+    job->seconds = Seconds() - start;
 }
+
+// The state the workers and the taking thread share.
+struct LoadQueue {
+    std::mutex lock;
+    std::condition_variable changed;
+    size_t next = 0;        // the next job a worker starts
+    size_t taken = 0;       // jobs handed on so far
+    std::vector<char> done; // per job: loaded
+    size_t window = 1;      // jobs a worker may start beyond the last one taken
+};
 
 static void RunJobs(std::vector<PictureJob> *jobs, const PictureArguments *arguments,
-                    std::atomic<size_t> *next)
+                    LoadQueue *queue)
 {
-    for (size_t i = (*next)++; i < jobs->size(); i = (*next)++)
+    for (;;) {
+        size_t i;
+        {
+            std::unique_lock<std::mutex> hold(queue->lock);
+            queue->changed.wait(hold, [&] {
+                return queue->next >= jobs->size() || queue->next < queue->taken + queue->window;
+            });
+            if (queue->next >= jobs->size())
+                return;
+            i = queue->next++;
+        }
         LoadJob(&(*jobs)[i], arguments);
+        {
+            std::lock_guard<std::mutex> hold(queue->lock);
+            queue->done[i] = 1;
+        }
+        queue->changed.notify_all();
+    }
 }
 
-void LoadPictures(std::vector<PictureJob> *jobs, const PictureArguments *arguments, int workers)
+void LoadPictures(std::vector<PictureJob> *jobs, const PictureArguments *arguments, int workers,
+                  const std::function<void(PictureJob *)> &take)
 {
     // libheif registers its decoders on first use unless told to beforehand; two workers
     // meeting their first HEIF file at once would register them together.
     heif_init(nullptr);
-    std::atomic<size_t> next(0);
+    if (workers < 1)
+        workers = 1;
+    LoadQueue queue;
+    queue.done.assign(jobs->size(), 0);
+    queue.window = (size_t)workers;
     std::vector<std::thread> threads;
-    for (int i = 1; i < workers && (size_t)i < jobs->size(); i++)
-        threads.emplace_back(RunJobs, jobs, arguments, &next);
-    RunJobs(jobs, arguments, &next);
+    for (int i = 0; i < workers && (size_t)i < jobs->size(); i++)
+        threads.emplace_back(RunJobs, jobs, arguments, &queue);
+    for (size_t i = 0; i < jobs->size(); i++) {
+        {
+            std::unique_lock<std::mutex> hold(queue.lock);
+            queue.changed.wait(hold, [&] { return queue.done[i] != 0; });
+        }
+        PictureJob *job = &(*jobs)[i];
+        if (job->facts.converted)
+            PrintPictureProgress(arguments, job->role, job->path.c_str(), &job->facts,
+                                 job->seconds);
+        take(job);
+        {
+            std::lock_guard<std::mutex> hold(queue.lock);
+            queue.taken = i + 1;
+        }
+        queue.changed.notify_all();
+    }
     for (std::thread &thread : threads)
         thread.join();
 }

@@ -169,7 +169,7 @@ static int CheckRecords(std::vector<CheckedRecord> *records, int installer)
         else if (kind == BlobKind::Dib)
             CheckPicture(&record);
         if (slides == SLIDE_SLOTS + 1 && role.compare(0, 5, "slide") == 0)
-            record.warnings.push_back("the saver shows the first " + std::to_string(SLIDE_SLOTS) +
+            record.problems.push_back("the saver shows the first " + std::to_string(SLIDE_SLOTS) +
                                       " slides; this one and those after it never show");
     }
     if (records->size() == fixed + 1)
@@ -249,7 +249,8 @@ int PackCheckBytes(const unsigned char *file, size_t size, const std::string &la
     uint64_t end = records.back().offset + RECORD_HEADER_SIZE;
     if (end < size)
         records.back().problems.push_back(std::to_string(size - end) +
-                                          " bytes follow the end record");
+                                          (size - end == 1 ? " byte follows" : " bytes follow") +
+                                          " the end record");
     for (CheckedRecord &record : records) {
         std::string line = std::to_string(record.offset) + " " +
                            KindName((uint16_t)record.blob.kind) + " " +
@@ -274,9 +275,10 @@ int PackCheckBytes(const unsigned char *file, size_t size, const std::string &la
         std::vector<std::string> memoryProblems;
         if (memory > SAVER_MEMORY_MAXIMUM)
             memoryProblems.push_back("more than a Windows 95 program can address");
+        int held = slides < SLIDE_SLOTS ? slides : SLIDE_SLOTS;
         Report(report,
                "memory: the saver will hold " + MemoryText(memory) + " (options, logo and " +
-                   std::to_string(slides < SLIDE_SLOTS ? slides : SLIDE_SLOTS) + " slides)",
+                   std::to_string(held) + (held == 1 ? " slide)" : " slides)"),
                memoryProblems, memoryWarnings);
     }
     for (CheckedRecord &record : records)

@@ -21,7 +21,8 @@ const char *PictureRoleName(PictureRole role)
 }
 
 // The photo options of a role: the preview fitted like the slides but always 8 bits, the logo
-// in true colour in its own box; only slides reduce true-colour BMPs that keep their size.
+// in true colour in its own box and never enlarged; only slides reduce true-colour BMPs that
+// keep their size.
 static PhotoOptions RolePhotoOptions(PictureRole role, const PictureOptions *options)
 {
     PhotoOptions photo = options->photos;
@@ -30,6 +31,7 @@ static PhotoOptions RolePhotoOptions(PictureRole role, const PictureOptions *opt
     if (role != PICTURE_SLIDE)
         photo.bmpBits = 24;
     if (role == PICTURE_LOGO) {
+        photo.upscale = 0; // a corner mark: fitted down into its box, never enlarged
         photo.bits = 24;
         photo.boxWidth = options->logoWidth;
         photo.boxHeight = options->logoHeight;

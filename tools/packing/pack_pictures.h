@@ -11,7 +11,7 @@ enum PictureRole { PICTURE_PREVIEW, PICTURE_LOGO, PICTURE_SLIDE };
 
 struct PictureOptions {
     PhotoOptions photos; // fitting and colours of slides (the preview takes the box, 8 bits)
-    int logoWidth;       // box a photo logo is fitted into
+    int logoWidth;       // box a logo larger than it is fitted into (a photo or a BMP)
     int logoHeight;
 };
 
@@ -35,7 +35,7 @@ const char *PictureRoleName(PictureRole role);
 // Converts one picture from its file's bytes into a Dib blob for its role: a BMP pixel for
 // pixel when it fits, a photo (JPEG, PNG, WebP, HEIF, GIF) oriented, fitted and
 // colour-reduced; slides as the options say, the preview always at 8 bits, the logo in true
-// colour fitted into its own box. Then holds it against what Windows 95 draws. label only
+// colour fitted into its own box and never enlarged. Then holds it against what Windows 95 draws. label only
 // names the picture in issues. 1 with the Dib in *dib and a warning added when some displays
 // would show it blank; 0 with one problem added and *dib empty.
 int PackPictureMake(const unsigned char *data, size_t size, PictureRole role,

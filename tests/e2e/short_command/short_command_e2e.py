@@ -67,7 +67,8 @@ class ShortCommand(unittest.TestCase):
     def test_builds_and_checks(self):
         self.assertEqual(self.build.returncode, 0, self.build.stderr)
         self.assertEqual(self.build.stderr.strip(), "glimmer-pack: skipped holiday/Thumbs.db: "
-                         "not a picture (JPEG, PNG, WebP, HEIF, GIF or BMP, told by its contents)")
+                         "not a picture (its first bytes are no JPEG, PNG, WebP, HEIF, GIF or "
+                         "BMP)")
         r = run(self.tool, "check", self.setup)
         self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
         described = [line.split(" ", 3)[3] for line in r.stdout.splitlines()[2:-2]]

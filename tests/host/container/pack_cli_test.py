@@ -90,13 +90,12 @@ with tempfile.TemporaryDirectory() as d:
         ("rows cut short", base + [p("cut.bmp")],
          "cut.bmp: its pixel rows run past the end of the file"),
         ("name with a hyphen", [a if a != name else "My-Saver" for a in base] + [p("s1.bmp")],
-         "can only contain"),
+         'and "-" is none of them'),
         ("name of 80 characters", [a if a != name else "N" * 80 for a in base] + [p("s1.bmp")],
-         "longer than 79"),
-        ("empty name", [a if a != name else "" for a in base] + [p("s1.bmp")],
-         "No Screen Saver's Name"),
+         "it is 80 characters long; the installer takes 79 at most"),
+        ("empty name", [a if a != name else "" for a in base] + [p("s1.bmp")], "it is empty"),
         ("name of a device", [a if a != name else "nul" for a in base] + [p("s1.bmp")],
-         "can only contain"),
+         "Windows keeps it for a device"),
         ("stamped setup", [a if a != p("setup.exe") else p("stamped.exe") for a in base]
          + [p("s1.bmp")], "stamped.exe: not an unstamped"),
         ("picture as engine", [a if a != p("engine.exe") else p("s1.bmp") for a in base]

@@ -8,16 +8,32 @@ will hold, and help on every command.
     pack_build_test.py GLIMMER_PACK
 """
 import os
+import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
 import unittest
+import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import pack_files as F  # noqa: E402
 
 PACK = ""
+
+
+def png_chunk(kind, data):
+    return (struct.pack(">I", len(data)) + kind + data
+            + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+PNG_END = png_chunk(b"IEND", b"")
+
+
+def png_header(width, height, depth, colour_type):
+    return png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0, 0))
 
 
 def run(*args, tool=None):
@@ -65,7 +81,8 @@ class PackBuild(unittest.TestCase):
                 self.path("notes.bmp"), self.path("huge.bmp"), self.path("missing.jpg"))
         self.assertEqual(r.returncode, 1)
         expected = [
-            'the name "My-Saver" is refused: The screen saver\'s name can only contain',
+            'the name "My-Saver" is refused: the installer takes only the letters A to Z, '
+            'digits, underscores and spaces, and "-" is none of them',
             "holds an address longer than 127 characters",
             "stamped.exe: not an unstamped Windows executable",
             "setup.exe: not a glimmer engine (it carries no variant tag)",
@@ -87,7 +104,7 @@ class PackBuild(unittest.TestCase):
                             ("img_02a.bmp", 4), ("b.bmp", 5)]:
             self.write("pics/" + name, F.bmp_file(F.dib(width, 8, 8)))
         self.write("pics/notes.txt", b"holiday notes\n")
-        self.write("pics/empty.jpg", b"")
+        self.write("pics/empty.dat", b"")
         self.write("pics/sub/deep.bmp", F.bmp_file(F.dib(7, 8, 8)))
         extra = self.write("extra.bmp", F.bmp_file(F.dib(9, 8, 8)))
         r = run("build", "-o", self.path("out.exe"), *self.images, "--name", "Holiday",
@@ -98,7 +115,7 @@ class PackBuild(unittest.TestCase):
                   for e in F.records(out)[5:-1]]
         self.assertEqual(widths, [5, 2, 4, 3, 10, 9])
         folder = self.path("pics")
-        for name, reason in [("empty.jpg", "empty file"), ("notes.txt", "not a picture"),
+        for name, reason in [("empty.dat", "empty file"), ("notes.txt", "not a picture"),
                              ("sub", "a folder (folders inside are not searched)")]:
             self.assertIn("skipped %s/%s: %s" % (folder, name, reason), r.stderr)
 
@@ -109,6 +126,103 @@ class PackBuild(unittest.TestCase):
         self.assertEqual(r.returncode, 1)
         self.assertIn("nothing: the folder holds no pictures", r.stderr)
         self.assertNothingWritten("out2.exe")
+
+    def test_files_named_like_pictures_but_holding_none_are_problems_counted_once(self):
+        bad = {
+            # Named like a picture, first bytes of none: the folder rule.
+            "beach.png": (b"<html>a page saved under a picture's name</html>",
+                          "named like a PNG picture, but its first bytes are no picture format "
+                          "this tool reads (a damaged or renamed file)"),
+            "SIGNATURE.PNG": (b"\x89PNX\r\n\x1a\n" + png_header(8, 8, 8, 2) + PNG_END,
+                              "named like a PNG picture, but its first bytes are no picture "
+                              "format"),
+            "empty.jpg": (b"", "named like a JPEG picture, but it is empty (a damaged file)"),
+            "renamed.heic": (b"PK\x03\x04" + bytes(60), "named like a HEIF picture, but"),
+            "x.avif": (bytes(64), "named like an AVIF picture, but"),
+            # A picture format by its first bytes, damaged further on: the decoders.
+            "depth.png": (PNG_SIGNATURE + png_header(8, 8, 3, 2) + PNG_END, ""),
+            "no-data.png": (PNG_SIGNATURE + png_header(8, 8, 8, 2) + PNG_END, ""),
+            "cut.jpg": (b"\xff\xd8\xff\xe0" + bytes(12), ""),
+            "junk.gif": (b"GIF89a" + bytes(20), ""),
+            "junk.webp": (b"RIFF" + struct.pack("<I", 30) + b"WEBPVP8 " + bytes(22), ""),
+            "cut.bmp": (F.bmp_file(F.dib(40, 30, 8))[:-1], "its pixel rows run past the end"),
+        }
+        for name, (data, _) in bad.items():
+            self.write("pics/" + name, data)
+        # Named like no picture: skipped; a picture under another picture's name: taken.
+        self.write("pics/notes.txt", b"holiday notes\n")
+        self.write("pics/really-a-bmp.jpg", F.bmp_file(F.dib(8, 8, 8)))
+        r = run("build", "-o", self.path("out.exe"), *self.images, "--name", "Holiday",
+                self.path("pics"))
+        self.assertEqual(r.returncode, 1)
+        folder = self.path("pics")
+        for name, (_, message) in bad.items():
+            self.assertIn("glimmer-pack: %s/%s: %s" % (folder, name, message), r.stderr)
+        self.assertIn("skipped %s/notes.txt: not a picture" % folder, r.stderr)
+        self.assertNotIn("really-a-bmp.jpg", r.stderr)
+        # The closing count is the number of problem lines printed.
+        lines = r.stderr.splitlines()
+        problems = [l for l in lines[:-1] if not re.match(r"glimmer-pack: (skipped|warning)", l)]
+        self.assertEqual(len(problems), len(bad), r.stderr)
+        self.assertEqual(lines[-1], "glimmer-pack: %d problems found; %s not written"
+                         % (len(bad), self.path("out.exe")))
+        self.assertNothingWritten()
+
+    def test_preview_and_logo_files_in_a_packed_folder_are_not_slides(self):
+        for name, width in [("a.bmp", 10), ("cover.bmp", 20), ("logo.bmp", 30), ("z.bmp", 40)]:
+            self.write("pics/" + name, F.bmp_file(F.dib(width, 8, 8)))
+        # Named differently on the command line from how the folder lists them.
+        r = run("build", "-o", self.path("out.exe"), *self.images, "--name", "Holiday",
+                "--preview", os.path.join(self.dir, ".", "pics", "cover.bmp"),
+                "--logo", self.path("pics/logo.bmp"), self.path("pics") + "/")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        folder = self.path("pics") + "/"
+        self.assertIn("skipped %scover.bmp: given as --preview, so not a slide as well" % folder,
+                      r.stderr)
+        self.assertIn("skipped %slogo.bmp: given as --logo, so not a slide as well" % folder,
+                      r.stderr)
+        out = self.read("out.exe")
+        widths = [int.from_bytes(F.record_data(out, e)[4:8], "little")
+                  for e in F.records(out)[5:-1]]
+        self.assertEqual(widths, [10, 40])
+
+    def test_upscale_enlarges_slides_and_never_the_logo(self):
+        slide = self.write("s.bmp", F.bmp_file(F.dib(40, 30, 8)))
+        rows = [("a BMP logo", self.write("logo.bmp", F.bmp_file(F.solid24(32, 20, (9, 9, 9))))),
+                ("a PNG logo", self.write("logo.png", PNG_SIGNATURE + png_header(32, 20, 8, 2)
+                                          + png_chunk(b"IDAT", zlib.compress(
+                                              (b"\0" + bytes(96)) * 20)) + PNG_END))]
+        for name, logo in rows:
+            with self.subTest(name):
+                r = run("saver", "-o", self.path("out.scr"), "--engine", self.path("engine.exe"),
+                        "--upscale", "--logo", logo, slide)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                out = self.read("out.scr")
+                entries = F.records(out, 3072)
+                sizes = [struct.unpack_from("<ii", F.record_data(out, e), 4) for e in entries[1:3]]
+                self.assertEqual(sizes, [(32, 20), (800, 600)])
+
+    def test_output_that_cannot_be_written_is_named_before_any_picture(self):
+        self.write("bad.bmp", F.bmp_file(F.dib(40, 30, 8))[:-1])
+        target = self.path("missing/out.exe")
+        r = run("build", "-o", target, *self.images, "--name", "Holiday", self.path("bad.bmp"))
+        self.assertEqual(r.returncode, 1)
+        lines = r.stderr.splitlines()
+        self.assertEqual(lines[0], "glimmer-pack: %s: cannot be written, the folder %s does "
+                         "not exist" % (target, self.path("missing")))
+        self.assertIn("bad.bmp: its pixel rows run past the end", lines[1])
+        self.assertEqual(lines[-1], "glimmer-pack: 2 problems found; %s not written" % target)
+
+    def test_verbose_lines_come_in_slide_order(self):
+        # The first slides are the slowest, so with several workers the later ones finish first.
+        slides = [self.write("s%02d.bmp" % i, F.bmp_file(F.solid24(1600 - 120 * i, 1200, (i, 9, 9))))
+                  for i in range(10)]
+        r = run("saver", "-o", self.path("out.scr"), "--engine", self.path("engine.exe"),
+                "--jobs", "4", "-v", *slides)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        named = [l.split(":")[0].split()[-1] for l in r.stderr.splitlines()
+                 if l.startswith("slide ")]
+        self.assertEqual(named, slides)
 
     def test_defaults_give_the_engine_every_record_it_needs(self):
         colours = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0), (255, 0, 255)]
@@ -258,6 +372,14 @@ class PackBuild(unittest.TestCase):
         r = run("--help")
         self.assertEqual(r.returncode, 0)
         self.assertIn("glimmer-pack check FILE", r.stdout)
+        r = run("--version")
+        self.assertEqual(r.returncode, 0)
+        self.assertRegex(r.stdout, r"^glimmer-pack \d+\.\d+\.\d+\n$")
+        # A saver file has no preview, and its help does not offer one.
+        r = run("saver", "--help")
+        self.assertNotIn("preview", r.stdout)
+        self.assertIn("--logo-size WxH  box a logo larger than it is fitted into, a photo or a BMP",
+                      run("build", "--help").stdout)
         r = run("build", "--bogus")
         self.assertEqual(r.returncode, 1)
         self.assertIn("unknown option --bogus (glimmer-pack build --help lists them)", r.stderr)

@@ -74,6 +74,7 @@ class PackCheck(unittest.TestCase):
         self.assertTrue(r.stdout.splitlines()[0].endswith(": a saver file"), r.stdout)
         self.assertIn("0 image: engine of 3072 bytes, sustain up to 15000 ms in steps of 700 ms "
                       "(the carried engine): ok", r.stdout)
+        self.assertIn("(options, logo and 1 slide): ok", r.stdout)
 
     def test_problems_are_named_and_fail(self):
         long_address = F.text("DV" + "a" * 128)
@@ -89,13 +90,18 @@ class PackCheck(unittest.TestCase):
              "not a glimmer engine (it carries no variant tag)"),
             ("no slides", installer(), "no slides: the saver would end as soon as it starts"),
             ("name refused", installer(SLIDE, name=F.text("My-Saver")),
-             "the installer refuses this name: The screen saver's name can only contain"),
+             "the installer refuses this name: the installer takes only the letters A to Z, "
+             "digits, underscores and spaces, and \"-\" is none of them"),
+            ("more slides than shown", installer(*[SLIDE] * 101),
+             "slide 101 80x60x8: \n    problem: the saver shows the first 100 slides"),
             ("address too long", installer(SLIDE, options=long_address),
              "holds an address longer than 127 characters"),
             ("text without its NUL", installer(SLIDE, options=F.record(1, b"DV")),
              "the text does not end with its NUL"),
             ("bytes after the end record", installer(SLIDE) + b"xyz",
              "3 bytes follow the end record"),
+            ("a byte after the end record", installer(SLIDE) + b"x",
+             "1 byte follows the end record"),
             ("offset inside the image", foreign_offset(),
              "the payload offset 2048 lies inside the executable image, which ends at 4096"),
             ("slide in a saver's logo place", F.container(SAVER_FRONT, OPTIONS, OPTIONS, SLIDE),
@@ -113,8 +119,6 @@ class PackCheck(unittest.TestCase):
         rows = [
             ("slide blank at 32 bits", installer(F.picture(F.dib(2048, 2049, 1))),
              "warning: 2048 x 2049 pixels: Windows 95 draws it blank on displays of 32 bits"),
-            ("more slides than shown", installer(*[SLIDE] * 101),
-             "slide 101 80x60x8: \n    warning: the saver shows the first 100 slides"),
             ("stand-alone engine", installer(SLIDE, engine=F.record(
                 3, F.image(3072, F.STANDALONE_TAG))),
              "engine sustain up to 30000 ms in steps of 1450 ms (the stand-alone engine): \n"

@@ -58,6 +58,45 @@ TEST(NameOrder, AsAFileManagerShowsThem)
     }
 }
 
+// Each refused name gets the reason that applies to it, not the rule's general sentence; the
+// letter that broke the rule is shown as typed.
+TEST(SaverName, RefusalSaysTheRealReason)
+{
+    static const std::string LETTERS = "the installer takes only the letters A to Z, digits, "
+                                       "underscores and spaces, and ";
+    static const std::string DEVICE = "Windows keeps it for a device";
+    struct Row {
+        const char *name;
+        std::string given, reason; // reason "": accepted
+    } rows[] = {
+        {"plain", "Holiday 2024_b", ""},
+        {"longest", std::string(79, 'x'), ""},
+        {"letter with accent at the end", "Caf\xc3\xa9", LETTERS + "\"\xc3\xa9\" is none of them"},
+        {"letter with accent inside", "No\xc3\xabl \xc3\xa0 Paris",
+         LETTERS + "\"\xc3\xab\" is none of them"},
+        {"Latin-1 byte, not UTF-8", "Caf\xe9", LETTERS + "the byte 0xE9 (not UTF-8 text) is none of them"},
+        {"hyphen", "My-Saver", LETTERS + "\"-\" is none of them"},
+        {"tab", "My\tSaver", LETTERS + "a tab is none of them"},
+        {"leading space", " Holiday", "it starts with a space, which the installer would cut off"},
+        {"trailing space", "Holiday ", "it ends with a space, which the installer would cut off"},
+        {"too long", std::string(80, 'x'),
+         "it is 80 characters long; the installer takes 79 at most"},
+        {"empty", "", "it is empty"},
+        {"device", "NUL", DEVICE},
+        {"device in lower case", "com1", DEVICE},
+        {"no device: COM0", "COM0", ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string reason;
+        EXPECT_EQ(CheckSaverName(row.given.c_str(), &reason), row.reason.empty() ? 1 : 0);
+        if (row.reason == DEVICE)
+            EXPECT_EQ(reason.compare(0, DEVICE.size(), DEVICE), 0) << reason;
+        else
+            EXPECT_EQ(reason, row.reason);
+    }
+}
+
 TEST(Collage, CellsFillThePreviewAreaWithGapsBetween)
 {
     struct Cell {

@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
-"""glimmer-pack as installed: `cmake --install` puts the tool, the Windows images it packs and
-the copyright file in their places, and the installed tool builds an installer from a folder
-with nothing but a name; the Debian package holds the same files and depends on the shared
-libraries' packages, and apt accepts it.
+"""glimmer-pack as installed: `cmake --install` puts the tool, the Windows images it packs, the
+manual page and the copyright file in their places, and the installed tool builds an installer
+from a folder with nothing but a name; the Debian package holds the same files, names a
+maintainer with an address, depends on the shared libraries' packages, and apt accepts it.
 
     package_test.py HOST_BUILD WIN32_BUILD
 
 Exits with 77 (skipped) when the i686 images have not been built.
 """
 import glob
+import gzip
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -51,6 +53,15 @@ class Installed(unittest.TestCase):
                     open(os.path.join(WIN32, built), "rb") as g:
                 self.assertTrue(f.read() == g.read(), name + " differs from the i686 build")
         self.assertTrue(os.path.isfile(os.path.join(prefix, "share/doc/glimmer-pack/copyright")))
+        with gzip.open(os.path.join(prefix, "share/man/man1/glimmer-pack.1.gz"), "rt") as f:
+            page = f.read()
+        # Every option of every command's help is in the page.
+        for command in ["build", "saver"]:
+            options = re.findall(r"^  (--?[a-z-]+)", run(os.path.join(prefix, "bin",
+                                 "glimmer-pack"), command, "--help").stdout, re.M)
+            self.assertTrue(options, command)
+            for option in options:
+                self.assertIn("\\fB" + option.replace("-", "\\-"), page, command)
 
         pictures = os.path.join(WORK, "holiday")
         make_pictures(pictures)
@@ -74,6 +85,8 @@ class Installed(unittest.TestCase):
         packages = glob.glob(os.path.join(out, "glimmer-pack_*_*.deb"))
         self.assertEqual(len(packages), 1, os.listdir(out))
         package = packages[0]
+        maintainer = run("dpkg-deb", "-f", package, "Maintainer").stdout.strip()
+        self.assertRegex(maintainer, r"^[^<>]+ <[^<>@ ]+@[^<>@ ]+\.[a-z]+>$")
         depends = run("dpkg-deb", "-f", package, "Depends").stdout
         names = [d.strip().split()[0] for d in depends.split(",")]
         for library in LIBRARIES:
@@ -81,7 +94,8 @@ class Installed(unittest.TestCase):
         files = run("dpkg-deb", "-c", package).stdout
         for path in ["./usr/bin/glimmer-pack", "./usr/share/glimmer/setup.exe",
                      "./usr/share/glimmer/glimmer-carried.exe",
-                     "./usr/share/doc/glimmer-pack/copyright"]:
+                     "./usr/share/doc/glimmer-pack/copyright",
+                     "./usr/share/man/man1/glimmer-pack.1.gz"]:
             self.assertIn(path, files)
         r = run("apt-get", "install", "--simulate", "--no-install-recommends", package)
         self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
