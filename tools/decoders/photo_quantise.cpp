@@ -8,6 +8,7 @@
 // dithered at all.
 #include "photo_internal.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <libimagequant.h>
 #if GLIMMER_PHOTO_OPENMP
@@ -24,6 +25,8 @@ static const double QUANTISE_FITS_ERROR = 0.5;
 static const double QUANTISE_DITHER_COST = 1.2;
 // Palette entries of an 8-bit picture.
 static const int QUANTISE_MAX_COLOURS = 256;
+// Most rounds of palette refinement after a plain remap of a picture with few colours.
+static const int QUANTISE_REFINE_ROUNDS = 8;
 // Pixel spacing, across and down, of the sample a many-coloured picture's palette comes from.
 static const int QUANTISE_SAMPLE_STEP = 2;
 // Distinct colours above which the palette comes from the sample rather than every pixel.
@@ -73,6 +76,113 @@ static uint64_t QuantiseSquaredError(const PhotoImage *image,
     return sum;
 }
 
+// A distinct colour of the picture (0xRRGGBB), how many pixels have it and the palette entry
+// it maps to.
+struct QuantiseColour {
+    unsigned colour;
+    uint32_t count;
+    int entry;
+};
+
+static int QuantiseChannel(unsigned colour, int c)
+{
+    return (int)(colour >> (16 - 8 * c)) & 0xFF;
+}
+
+// Index of the palette entry nearest to the colour in plain RGB; the lowest index on a tie.
+static int QuantiseNearest(unsigned colour, const std::vector<unsigned char> &palette)
+{
+    int best = 0, bestDistance = 0x7FFFFFFF;
+    for (size_t e = 0; e * 3 < palette.size(); e++) {
+        int distance = 0;
+        for (int c = 0; c < 3; c++) {
+            int d = QuantiseChannel(colour, c) - palette[3 * e + c];
+            distance += d * d;
+        }
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = (int)e;
+        }
+    }
+    return best;
+}
+
+// Squared error of the colours mapped to their entries, weighted by their pixel counts.
+static uint64_t QuantiseColoursError(const std::vector<QuantiseColour> &colours,
+                                     const std::vector<unsigned char> &palette)
+{
+    uint64_t sum = 0;
+    for (const QuantiseColour &k : colours)
+        for (int c = 0; c < 3; c++) {
+            int d = QuantiseChannel(k.colour, c) - palette[3 * (size_t)k.entry + c];
+            sum += (uint64_t)(d * d) * k.count;
+        }
+    return sum;
+}
+
+// libimagequant picks its palette in a gamma-weighted space, which leaves a smooth ramp a
+// little off the nearest-colour optimum in plain RGB, the space the screen shows. A few rounds
+// of moving each entry to the mean of its pixels and mapping every colour to its nearest entry
+// close that gap; a round is kept only when it lowers the error. Integer arithmetic throughout,
+// so every build gives the same bytes. For pictures with few distinct colours only, where a
+// round costs a few milliseconds.
+static void QuantiseRefine(const PhotoImage *image, std::vector<unsigned char> *indices,
+                           std::vector<unsigned char> *palette)
+{
+    size_t pixels = indices->size();
+    std::vector<unsigned> keys(pixels);
+    for (size_t i = 0; i < pixels; i++) {
+        const unsigned char *p = &image->rgb[3 * i];
+        keys[i] = (unsigned)p[0] << 16 | (unsigned)p[1] << 8 | p[2];
+    }
+    std::vector<unsigned> sorted(keys);
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<QuantiseColour> colours;
+    for (size_t i = 0; i < pixels; i++) {
+        if (colours.empty() || colours.back().colour != sorted[i])
+            colours.push_back(QuantiseColour{sorted[i], 0, 0});
+        colours.back().count++;
+    }
+    for (QuantiseColour &k : colours)
+        k.entry = QuantiseNearest(k.colour, *palette);
+    uint64_t error = QuantiseColoursError(colours, *palette);
+    int changed = 0;
+    size_t entries = palette->size() / 3;
+    for (int round = 0; round < QUANTISE_REFINE_ROUNDS && error > 0; round++) {
+        std::vector<uint64_t> sums(entries * 3, 0), counts(entries, 0);
+        for (const QuantiseColour &k : colours) {
+            counts[k.entry] += k.count;
+            for (int c = 0; c < 3; c++)
+                sums[3 * (size_t)k.entry + c] += (uint64_t)QuantiseChannel(k.colour, c) * k.count;
+        }
+        std::vector<unsigned char> moved(*palette);
+        for (size_t e = 0; e < entries; e++)
+            if (counts[e])
+                for (int c = 0; c < 3; c++)
+                    moved[3 * e + c] = (unsigned char)((sums[3 * e + c] + counts[e] / 2) / counts[e]);
+        std::vector<QuantiseColour> remapped(colours);
+        for (QuantiseColour &k : remapped)
+            k.entry = QuantiseNearest(k.colour, moved);
+        uint64_t movedError = QuantiseColoursError(remapped, moved);
+        if (movedError >= error)
+            break;
+        error = movedError;
+        palette->swap(moved);
+        colours.swap(remapped);
+        changed = 1;
+    }
+    if (!changed)
+        return;
+    for (size_t i = 0; i < pixels; i++) {
+        size_t at = std::lower_bound(colours.begin(), colours.end(), keys[i],
+                                     [](const QuantiseColour &k, unsigned key) {
+                                         return k.colour < key;
+                                     }) -
+                    colours.begin();
+        (*indices)[i] = (unsigned char)colours[at].entry;
+    }
+}
+
 // Maps every pixel to the result's palette at the given dithering level and reads the palette
 // back after it (remapping may refine the palette).
 static int QuantiseRemap(liq_result *result, liq_image *input, float dithering,
@@ -96,14 +206,17 @@ static int QuantiseRemap(liq_result *result, liq_image *input, float dithering,
 // Remaps without dithering, and with it where the palette leaves visible steps; keeps the
 // dithered result when its error stays within QUANTISE_DITHER_COST of the plain one's.
 static int QuantiseChoose(const PhotoImage *image, liq_result *result, liq_image *input,
-                          std::vector<unsigned char> *indices, std::vector<unsigned char> *palette,
-                          std::string *error)
+                          int fewColours, std::vector<unsigned char> *indices,
+                          std::vector<unsigned char> *palette, std::string *error)
 {
     indices->assign((size_t)image->width * image->height, 0);
     if (!QuantiseRemap(result, input, 0.0f, indices, palette, error))
         return 0;
-    if (liq_get_quantization_error(result) < QUANTISE_FITS_ERROR)
+    if (liq_get_quantization_error(result) < QUANTISE_FITS_ERROR) {
+        if (fewColours)
+            QuantiseRefine(image, indices, palette);
         return 1;
+    }
     std::vector<unsigned char> dithered(indices->size()), ditheredPalette;
     if (!QuantiseRemap(result, input, QUANTISE_DITHERING, &dithered, &ditheredPalette, error))
         return 0;
@@ -112,6 +225,8 @@ static int QuantiseChoose(const PhotoImage *image, liq_result *result, liq_image
     if ((double)noisy <= QUANTISE_DITHER_COST * (double)plain) {
         indices->swap(dithered);
         palette->swap(ditheredPalette);
+    } else if (fewColours) {
+        QuantiseRefine(image, indices, palette);
     }
     return 1;
 }
@@ -156,7 +271,7 @@ static int QuantiseRun(const PhotoImage *image, int quality, int speed,
             QuantiseFail(status, "palette", error);
     }
     if (ok)
-        ok = QuantiseChoose(image, result, input, indices, palette, error);
+        ok = QuantiseChoose(image, result, input, !sampled, indices, palette, error);
     if (result)
         liq_result_destroy(result);
     if (histogram)

@@ -64,7 +64,8 @@ class Setup:
     def __init__(self, program):
         self.process = subprocess.Popen([WINE, program], stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        driver("wait", "Setup", 20000)
+        # A cold start of Wine after the other end-to-end tests has been seen to take over 20 s.
+        driver("wait", "Setup", 60000)
 
     def press(self, button, name=None):
         """Types the name (when given), presses the button and reads the message box."""
