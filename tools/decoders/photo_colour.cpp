@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstring>
 
+// The header's prototypes use "register", which C++17 dropped; clang refuses it.
+#define CMS_NO_REGISTER_KEYWORD 1
 #include <lcms2.h>
 
 // Rows handed to Little CMS at once, so that a call's pixel count stays far below 2^32.

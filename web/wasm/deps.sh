@@ -115,7 +115,10 @@ wasm)
     own_lib libimagequant
     cmake_lib libde265 "$src/libde265" -DBUILD_SHARED_LIBS=OFF \
         -DDISABLE_SSE=ON -DENABLE_SDL=OFF -DENABLE_DECODER=OFF -DENABLE_ENCODER=OFF
-    cmake_lib libheif "$src/libheif" -DBUILD_SHARED_LIBS=OFF \
+    # Its call that turns libde265's filters off is renamed to heif_full_decoding.c's, which
+    # keeps them on: the same pixels as the native build (see that file).
+    cflags="$cflags -Dde265_set_parameter_bool=glimmer_de265_parameter_kept" \
+        cmake_lib libheif "$src/libheif" -DBUILD_SHARED_LIBS=OFF \
         -DENABLE_PLUGIN_LOADING=OFF -DWITH_EXAMPLES=OFF -DENABLE_MULTITHREADING_SUPPORT=OFF \
         -DWITH_LIBDE265=ON -DWITH_LIBDE265_PLUGIN=OFF \
         -DLIBDE265_INCLUDE_DIR="$prefix/include" \
