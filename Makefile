@@ -9,8 +9,8 @@
 #   make win64             also build the x86_64 twin of the programs into dist/win64/
 #   make web               gather the page into dist/web/ (after a build)
 #   make tests             also build the fuzz targets (with clang), for scripts/test.sh
-#   make wasm              the photo import in WebAssembly with its tests (the decoding
-#                          libraries come from Debian's source packages, built once)
+#   make wasm              the page's WebAssembly module and its tests (the decoding libraries
+#                          come from Debian's source packages and are built once)
 BUILD ?= build
 JOBS ?= 2
 # The Windows build whose Win32 tests CTest runs under Wine: win32 (the shipped i686 programs,
@@ -52,7 +52,7 @@ win64: host win32
 # One CTest tree over the host build and the Windows build that holds the Win32 tests, so a run
 # ends with one summary. glimmer-pack finds the setup image and the engine it packs in
 # share/glimmer/ beside itself.
-dist: win32 $(filter win64,$(WINE_TESTS))
+dist: win32 wasm $(filter win64,$(WINE_TESTS))
 	printf 'subdirs("host")\nsubdirs("$(WINE_TESTS)")\n' > $(BUILD)/CTestTestfile.cmake
 	mkdir -p $(DIST)/share/glimmer
 	cp $(BUILD)/host/tools/glimmer-pack $(DIST)/
@@ -71,11 +71,10 @@ web:
 	cp web/index.html web/*.css web/*.js $(DIST)/web/
 	cp $(BUILD)/win32/setup/setup.exe $(BUILD)/win32/engine/glimmer-carried.exe \
 	    $(DIST)/web/assets/
-	if [ -f $(BUILD)/wasm/tree/packer.wasm ]; then \
-	    cp $(BUILD)/wasm/tree/packer.js $(BUILD)/wasm/tree/packer.wasm $(DIST)/web/; fi
-	if command -v emcc >/dev/null; then $(MAKE) --no-print-directory BUILD=$(BUILD) preview-wasm && \
-	    cp $(BUILD)/wasm-preview/saver-preview.js $(BUILD)/wasm-preview/saver-preview.wasm \
-	    $(DIST)/web/; fi
+	cp $(BUILD)/wasm/tree/packer.js $(BUILD)/wasm/tree/packer.wasm $(DIST)/web/
+	$(MAKE) --no-print-directory BUILD=$(BUILD) preview-wasm
+	cp $(BUILD)/wasm-preview/saver-preview.js $(BUILD)/wasm-preview/saver-preview.wasm \
+	    $(DIST)/web/
 
 # The saver preview's WebAssembly module: the engine's slideshow logic, settings and Dib code
 # under the page's show. Debian's emcc needs Debian's node modules on NODE_PATH.
@@ -109,16 +108,16 @@ wasm: host
 	    >/dev/null
 	$(WASM_ENV) cmake --build $(BUILD)/wasm/tree -j$(JOBS)
 
-# Everything the test command runs: the CTest tree then takes in the fuzz targets as well. The
-# WebAssembly tree is not part of it yet: `make wasm` builds it and `ctest -L wasm` runs its tests.
+# Everything the test command runs: the CTest tree then takes in the fuzz targets and the
+# WebAssembly module's tests as well.
 tests: dist fuzz
-	printf 'subdirs("host")\nsubdirs("$(WINE_TESTS)")\nsubdirs("fuzz")\n' \
+	printf 'subdirs("host")\nsubdirs("$(WINE_TESTS)")\nsubdirs("fuzz")\nsubdirs("wasm/tree")\n' \
 	    > $(BUILD)/CTestTestfile.cmake
 
-install: all
+install: win32
 	cmake --install $(BUILD)/host --prefix $(PREFIX) --strip
 
-deb: all
+deb: win32
 	cd $(BUILD)/host && cpack -B $(abspath $(DIST)) >/dev/null
 	rm -rf $(DIST)/_CPack_Packages
 	ls $(DIST)/glimmer-pack_*.deb
