@@ -25,13 +25,18 @@ ABS_BUILD := $(abspath $(BUILD))
 TESTS_IN = $(if $(filter $(1),$(WINE_TESTS)),ON,OFF)
 PREFIX ?= /usr/local
 
-.PHONY: all host win32 win64 fuzz wasm dist web preview-wasm tests check install deb clean
+.PHONY: all host win32 win64 fuzz wasm dist web tests check install deb clean
 
 all: dist
 
+# glimmer-pack links libimagequant built from Debian's source with the scalar arithmetic the
+# WebAssembly module has (web/wasm/deps.sh native): Debian's own library, built with SSE, picks
+# a few pixels differently, and the page would not make the command line's bytes.
 host:
+	web/wasm/deps.sh native $(BUILD)/wasm
 	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release \
-	    -DGLIMMER_WIN32_BUILD=$(ABS_BUILD)/win32 -DGLIMMER_DIST=$(abspath $(DIST)) >/dev/null
+	    -DGLIMMER_WIN32_BUILD=$(ABS_BUILD)/win32 -DGLIMMER_DIST=$(abspath $(DIST)) \
+	    -DGLIMMER_IMAGEQUANT_PREFIX=$(ABS_BUILD)/wasm/native >/dev/null
 	cmake --build $(BUILD)/host -j$(JOBS)
 
 win32: host
@@ -63,8 +68,8 @@ dist: win32 wasm $(filter win64,$(WINE_TESTS))
 	    cp $(BUILD)/win64/out/*.exe $(DIST)/win64/; fi
 	$(MAKE) --no-print-directory BUILD=$(BUILD) DIST=$(DIST) web
 
-# The page: its HTML, style and scripts, the WebAssembly module of the packing library, and as
-# assets the setup image and the engine it packs (the same files as share/glimmer/).
+# The page: its HTML, style and scripts, the WebAssembly modules (the packing library, the saver
+# preview), and as assets the setup image and the engine it packs (as in share/glimmer/).
 web:
 	rm -rf $(DIST)/web
 	mkdir -p $(DIST)/web/assets
@@ -72,24 +77,7 @@ web:
 	cp $(BUILD)/win32/setup/setup.exe $(BUILD)/win32/engine/glimmer-carried.exe \
 	    $(DIST)/web/assets/
 	cp $(BUILD)/wasm/tree/packer.js $(BUILD)/wasm/tree/packer.wasm $(DIST)/web/
-	$(MAKE) --no-print-directory BUILD=$(BUILD) preview-wasm
-	cp $(BUILD)/wasm-preview/saver-preview.js $(BUILD)/wasm-preview/saver-preview.wasm \
-	    $(DIST)/web/
-
-# The saver preview's WebAssembly module: the engine's slideshow logic, settings and Dib code
-# under the page's show. Debian's emcc needs Debian's node modules on NODE_PATH.
-PREVIEW_SOURCES = web/preview_show.cpp web/preview_binding.cpp engine/slideshow_logic.cpp \
-    engine/settings.cpp common/dib.cpp common/blob.cpp common/allocation.cpp common/allocation_end_posix.cpp
-PREVIEW_HEADERS = web/preview_show.h engine/slideshow_logic.h engine/settings.h \
-    engine/variant_tag.h common/dib.h common/blob.h common/allocation.h
-preview-wasm: $(BUILD)/wasm-preview/saver-preview.wasm
-$(BUILD)/wasm-preview/saver-preview.wasm: $(PREVIEW_SOURCES) $(PREVIEW_HEADERS)
-	mkdir -p $(BUILD)/wasm-preview
-	NODE_PATH=/usr/share/nodejs emcc -O2 -std=c++17 -fno-exceptions -fno-rtti \
-	    -Icommon -Iengine -Iweb $(PREVIEW_SOURCES) -sMODULARIZE=1 -sEXPORT_NAME=createSaverPreview \
-	    -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=1073741824 -sENVIRONMENT=web \
-	    -sEXPORTED_FUNCTIONS=_malloc,_free -sEXPORTED_RUNTIME_METHODS=UTF8ToString \
-	    -o $(BUILD)/wasm-preview/saver-preview.js
+	cp $(BUILD)/wasm/tree/saver-preview.js $(BUILD)/wasm/tree/saver-preview.wasm $(DIST)/web/
 
 # The libFuzzer targets, built with clang in a tree of their own.
 fuzz:

@@ -49,7 +49,7 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 them, and writes one Windows program that installs a screen saver showing them.
 The package holds the Windows installer and screen-saver engine it packs.")
 # The shared libraries' packages (libjpeg62-turbo, libpng16-16, libwebp7, libheif1, libgif7,
-# libexif12, libimagequant0, liblcms2-2, ...) come from dpkg-shlibdeps, with the versions they
+# libexif12, liblcms2-2, ...; libimagequant is linked in statically) come from dpkg-shlibdeps, with the versions they
 # need.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)

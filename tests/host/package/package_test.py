@@ -21,8 +21,9 @@ import unittest
 HOST = WIN32 = ""
 WORK = ""
 IMAGES = {"setup.exe": "setup/setup.exe", "glimmer-carried.exe": "engine/glimmer-carried.exe"}
+# libimagequant is linked in statically (built from Debian's source), so libimagequant0 is none.
 LIBRARIES = ["libjpeg62-turbo", "libpng16-16", "libwebp7", "libheif1", "libgif7", "libexif12",
-             "libimagequant0"]
+             "liblcms2-2"]
 
 
 def run(*args, **kwargs):
