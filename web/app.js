@@ -253,6 +253,9 @@
     }
 
     let dragged = null;
+    // Set when the list changed during a drag: it is redrawn once the drag ends, since
+    // replacing the dragged element would cancel the drag under the person's hand.
+    let slidesStale = false;
 
     function slideItem(entry, index) {
         const count = state.slides.length;
@@ -310,6 +313,7 @@
             dragged = null;
             li.classList.remove('dragging');
             clearMarks();
+            if (slidesStale) render();
         });
         li.addEventListener('dragover', (event) => {
             if (!dragged) return;
@@ -504,7 +508,8 @@
         }
     }
 
-    function render() {
+    function renderSlides() {
+        slidesStale = false;
         const ol = $('slides');
         const focused = document.activeElement && document.activeElement.closest &&
             document.activeElement.closest('.slide');
@@ -516,6 +521,11 @@
             const again = ol.querySelector('[data-id="' + focused.dataset.id + '"]');
             if (again) again.focus();
         }
+    }
+
+    function render() {
+        if (dragged) slidesStale = true;
+        else renderSlides();
         renderPicked('logo');
         renderPicked('preview');
         renderProblems();
