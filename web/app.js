@@ -537,9 +537,11 @@
     // order, the logo, the preview picture, the options text and the name.
     function snapshot() {
         const ready = (entry) => (entry && entry.status === 'ready' ? entry.dib : null);
+        const given = ready(state.preview);
+        const collage = !given && state.summary ? state.summary.collage || null : null;
         return { slides: state.slides.filter((e) => e.status === 'ready').map((e) => e.dib),
-            logo: ready(state.logo), preview: ready(state.preview), options: optionsText(),
-            name: saverName() };
+            logo: ready(state.logo), preview: given || collage, collage: !!collage,
+            options: optionsText(), name: saverName() };
     }
     window.GlimmerPage = { snapshot };
 

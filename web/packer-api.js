@@ -89,6 +89,8 @@
             }
             const result = this.resultText();
             result.installer = m.keep && result.problems.length === 0 ? this.resultBytes(0) : null;
+            const collage = this.resultBytes(1);
+            result.collage = collage.byteLength ? collage : null;
             return result;
         }
     }

@@ -12,7 +12,8 @@
 //   packer_assemble(name, options, data, sizes, slideCount, given, keep)
 //       data holds setup, engine, preview, logo and the slides back to back, sizes their
 //       lengths; given says which of preview (1) and logo (2) are there. {size, memory,
-//       memoryText, slides, problems, warnings}, and with keep the installer as data 0.
+//       memoryText, slides, problems, warnings}, and with keep the installer as data 0;
+//       without a given preview, the collage made in its place as data 1.
 #include <emscripten/emscripten.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -253,6 +254,8 @@ EMSCRIPTEN_KEEPALIVE void packer_assemble(const char *name, const char *optionsT
     else
         PackWriterInit(&writer, CountBytes, &counter);
     PackWriteContents(&writer, &contents);
+    if (!(given & 1) && contents.preview.data)
+        resultData[1].assign(contents.preview.data, contents.preview.data + contents.preview.size);
     PackContentsFree(&contents);
     resultText = "{\"size\":" + std::to_string(writer.written) +
                  ",\"memory\":" + std::to_string(memory) +

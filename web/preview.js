@@ -212,6 +212,7 @@
     function drawDialog(page) {
         $('dialog-name').value = page.name;
         if (page.preview === show.preview && show.previewDrawn) return;
+        const collage = page.collage;
         show.preview = page.preview;
         show.previewDrawn = true;
         const canvas = $('dialog-picture');
@@ -232,7 +233,9 @@
         const pixels = new Uint8ClampedArray(m.HEAPU8.slice(pointer, pointer + CONTROL_WIDTH * CONTROL_HEIGHT * 4));
         m._free(pointer);
         context.putImageData(new ImageData(pixels, CONTROL_WIDTH, CONTROL_HEIGHT), 0, 0);
-        note.textContent = 'The preview picture, stretched into the dialog as the installer draws it.';
+        note.textContent = collage ?
+            'The collage of the first four slides, which the installer shows without a preview picture of its own.' :
+            'The preview picture, stretched into the dialog as the installer draws it.';
     }
 
     // ---- Controls --------------------------------------------------------------------------

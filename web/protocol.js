@@ -10,7 +10,7 @@
 //   check    {job, name, options}                    checked   {job, nameReason, optionsReason}
 //   assemble {job, name, options, preview, logo,     assembled {job, size, memory, memoryText,
 //             slides, setup, engine, keep}                      slides, problems, warnings,
-//                                                               installer}
+//                                                               installer, collage}
 //                                                    broken    {job, reason}
 // A worker that sends "broken" (its WebAssembly instance aborted, say out of memory) or dies is
 // replaced by a fresh one; the job it held fails with the reason given.
@@ -38,7 +38,7 @@
         },
         assembled: {
             job: 'int', size: 'int', memory: 'int', memoryText: 'string', slides: 'int',
-            problems: 'strings', warnings: 'strings', installer: 'buffer?',
+            problems: 'strings', warnings: 'strings', installer: 'buffer?', collage: 'buffer?',
         },
         broken: { job: 'int', reason: 'string' },
     };

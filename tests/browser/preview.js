@@ -116,5 +116,23 @@ async function saveCanvas(page, file) {
     fs.writeFileSync(file, Buffer.from(url.split(',')[1], 'base64'));
 }
 
-module.exports = { missing, bmp, writePicture, openPreview, addSlides, canvasBox, firstDifference,
+// The pixels of an uncompressed 8-bit or 24-bit BMP file: {width, height, rgb} with rgb the
+// red, green and blue of every pixel, rows from the top.
+function bmpPixels(file) {
+    const offset = file.readUInt32LE(10), width = file.readInt32LE(18);
+    const height = Math.abs(file.readInt32LE(22)), bottomUp = file.readInt32LE(22) > 0;
+    const bits = file.readUInt16LE(28), stride = Math.ceil((width * bits) / 32) * 4;
+    const table = 14 + file.readUInt32LE(14);
+    const rgb = [];
+    for (let y = 0; y < height; y++) {
+        const row = offset + (bottomUp ? height - 1 - y : y) * stride;
+        for (let x = 0; x < width; x++) {
+            const at = bits === 8 ? table + 4 * file[row + x] : row + 3 * x;
+            rgb.push(file[at + 2], file[at + 1], file[at]);
+        }
+    }
+    return { width, height, rgb };
+}
+
+module.exports = { missing, bmp, bmpPixels, writePicture, openPreview, addSlides, canvasBox, firstDifference,
     saveCanvas };

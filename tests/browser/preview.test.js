@@ -6,6 +6,7 @@
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
+const fs = require('node:fs');
 const path = require('node:path');
 const { execFileSync } = require('node:child_process');
 const B = require('./browser.js');
@@ -206,6 +207,31 @@ test('paused or hidden, the preview sets no timer; play and the installer\'s dia
             document.dispatchEvent(new Event('visibilitychange'));
         });
         assert.strictEqual((await state()).timerPending, true);
+
+        // Without a preview picture the dialog shows the collage glimmer-pack makes for the same
+        // slide, drawn as the installer draws it: stretched over one pixel more each way than
+        // the 270 x 208 control, which shows the top-left 270 x 208 of that.
+        const made = path.join(PICTURES, 'collage');
+        fs.rmSync(made, { recursive: true, force: true });
+        const installer = path.join(PICTURES, 'collage.exe');
+        const built = B.pack('build', '-o', installer, '--name', 'Collage', slide);
+        assert.strictEqual(built.status, 0, built.stderr);
+        const extracted = B.pack('extract', installer, made);
+        assert.strictEqual(extracted.status, 0, extracted.stderr);
+        const want = P.bmpPixels(fs.readFileSync(path.join(made, '01-Dib.bmp')));
+        assert.deepStrictEqual([want.width, want.height], [270, 208]);
+        await page.getByText('The collage of the first four slides', { exact: false }).waitFor();
+        const got = await page.evaluate(() => Array.from(document.getElementById('dialog-picture')
+            .getContext('2d').getImageData(0, 0, 270, 208).data));
+        const rgb = got.filter((_, i) => i % 4 !== 3);
+        assert.ok(rgb.some((v) => v !== 0), 'the dialog shows the collage');
+        const shown = [];
+        for (let y = 0; y < 208; y++)
+            for (let x = 0; x < 270; x++) {
+                const at = 3 * (Math.floor((y * 208) / 209) * 270 + Math.floor((x * 270) / 271));
+                shown.push(...want.rgb.slice(at, at + 3));
+            }
+        assert.deepStrictEqual(rgb, shown);
 
         // The installer's dialog: the name as typed, the preview picture stretched into the
         // control, its four quarters in the four corners.
