@@ -27,6 +27,16 @@ BAD_NAME = ("The screen saver's name can only contain\\nletters, digits, undersc
             "and spaces.")
 
 
+def wine32_runs():
+    """True when 32-bit Wine is installed and this kernel can run it (some cannot run 32-bit
+    programs at all, and the loader then fails with an exec format error)."""
+    try:
+        return subprocess.run(["/usr/lib/wine/wine", "--version"], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=60).returncode == 0
+    except OSError:
+        return False
+
+
 def installed_text(name):
     return (name + " has been installed. You can now select\\nthis screen saver from the "
             "Control Panel.  Follow the path:\\n Start | Settings | Control Panel | Display | "

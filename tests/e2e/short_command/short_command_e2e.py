@@ -109,25 +109,15 @@ class ShortCommand(unittest.TestCase):
             installer.remove_saver(NAME)
 
 
-def wine32_runs():
-    """True when 32-bit Wine is installed and this kernel can run it (some cannot run 32-bit
-    programs at all, and the loader then fails with an exec format error)."""
-    try:
-        return subprocess.run(["/usr/lib/wine/wine", "--version"], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL, timeout=60).returncode == 0
-    except OSError:
-        return False
-
-
 if __name__ == "__main__":
     HOST, DRIVER = sys.argv[1], sys.argv[2]
-    if not wine32_runs():
-        print("skipped: 32-bit Wine (wine32:i386) cannot run here; the installer the short "
-              "command writes is an i686 program")
-        sys.exit(77)
     sys.path.insert(0, sys.argv[3])
     import setup_e2e as installer
 
+    if not installer.wine32_runs():
+        print("skipped: 32-bit Wine (wine32:i386) cannot run here; the installer the short "
+              "command writes is an i686 program")
+        sys.exit(77)
     installer.DRIVER = DRIVER
     # A 32-bit program's system directory in a 64-bit prefix is syswow64.
     wow = os.path.join(installer.PREFIX, "drive_c", "windows", "syswow64")

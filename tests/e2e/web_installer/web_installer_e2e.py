@@ -9,7 +9,6 @@ SETUP_TEST_DIR holds setup_e2e.py, whose dialog helpers this test shares. Exits 
 where the page or chromium is missing). Environment (set by CTest): WINE, WINEPREFIX, DISPLAY.
 """
 import os
-import subprocess
 import sys
 import unittest
 
@@ -39,28 +38,18 @@ class WebInstaller(unittest.TestCase):
             installer.remove_saver(NAME)
 
 
-def wine32_runs():
-    """True when 32-bit Wine is installed and this kernel can run it (some cannot run 32-bit
-    programs at all, and the loader then fails with an exec format error)."""
-    try:
-        return subprocess.run(["/usr/lib/wine/wine", "--version"], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL, timeout=60).returncode == 0
-    except OSError:
-        return False
-
-
 if __name__ == "__main__":
     INSTALLER, DRIVER = sys.argv[1], sys.argv[2]
-    if not wine32_runs():
+    sys.path.insert(0, sys.argv[3])
+    import setup_e2e as installer
+
+    if not installer.wine32_runs():
         print("skipped: 32-bit Wine (wine32:i386) cannot run here; the page packs the i686 "
               "programs")
         sys.exit(77)
     if not os.path.exists(INSTALLER):
         print("skipped: no installer from the page at %s (browser.page makes it)" % INSTALLER)
         sys.exit(77)
-    sys.path.insert(0, sys.argv[3])
-    import setup_e2e as installer
-
     installer.DRIVER = DRIVER
     wow = os.path.join(installer.PREFIX, "drive_c", "windows", "syswow64")
     if os.path.isdir(wow):
